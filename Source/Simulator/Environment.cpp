@@ -1,0 +1,45 @@
+// Configuration of the simulated PC for whole programs (the sample panel, the demo), read from
+// TARVEN_SIM_* environment variables when the simulator is first used.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "Simulator.h"
+
+namespace sim {
+namespace {
+
+struct Setting {
+  const char* variable;
+  const char* meaning;
+  void (*apply)(SimulatedPc& pc, const std::string& value);
+};
+
+const Setting kSettings[] = {
+    {"TARVEN_SIM_PORT_ACCESS", "granted | denied",
+     [](SimulatedPc& pc, const std::string& v) { pc.portAccessGranted = v != "denied"; }},
+    {"TARVEN_SIM_UNIT", "present | absent",
+     [](SimulatedPc& pc, const std::string& v) { pc.monitor.present = v != "absent"; }},
+    {"TARVEN_SIM_MODEL", "four characters, e.g. QX7C",
+     [](SimulatedPc& pc, const std::string& v) { pc.monitor.modelId = v.substr(0, 4); }},
+    {"TARVEN_SIM_FIRMWARE", "major.second.third, e.g. 1.4.2",
+     [](SimulatedPc& pc, const std::string& v) {
+       unsigned a = 0, b = 0, c = 0;
+       if (std::sscanf(v.c_str(), "%u.%u.%u", &a, &b, &c) == 3) {
+         pc.monitor.fwMajor = static_cast<std::uint8_t>(a);
+         pc.monitor.fwSecond = static_cast<std::uint8_t>(b);
+         pc.monitor.fwThird = static_cast<std::uint8_t>(c);
+       }
+     }},
+    {"TARVEN_SIM_DEVINFO", "ok | fails",
+     [](SimulatedPc& pc, const std::string& v) { pc.monitor.failGetDevInfo = v == "fails"; }},
+};
+
+}  // namespace
+
+void ConfigureFromEnvironment(SimulatedPc& pc) {
+  for (const Setting& setting : kSettings)
+    if (const char* value = std::getenv(setting.variable)) setting.apply(pc, value);
+}
+
+}  // namespace sim

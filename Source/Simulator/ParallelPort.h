@@ -1,0 +1,21 @@
+// The simulated first parallel port: data latch 0x378, status register 0x379, control 0x37A.
+#pragma once
+
+#include <cstdint>
+
+namespace sim {
+
+class ParallelPort {
+ public:
+  static constexpr std::uint16_t kDataPort = 0x378;
+  static constexpr std::uint16_t kStatusPort = 0x379;
+  static constexpr std::uint16_t kControlPort = 0x37A;
+
+  std::uint8_t data = 0x00;     // the data latch: the lines driven by the PC
+  std::uint8_t status = 0x7B;   // status lines as read (bit 6 is the data-in line)
+  std::uint8_t control = 0x0C;  // control register
+  std::uint8_t lastStatusWrite = 0;
+  int statusWrites = 0;
+};
+
+}  // namespace sim

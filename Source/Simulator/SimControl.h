@@ -1,0 +1,45 @@
+/* Control functions of the simulated PC, exported by the stand-in IO.dll for in-process tests
+ * of the Windows builds. Caller-pops convention. Not part of the SDK's product interface. */
+#ifndef TARVEN_SIMCONTROL_H
+#define TARVEN_SIMCONTROL_H
+
+#if !defined(_WIN32) && !defined(__cdecl)
+#define __cdecl
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+enum { TARVENSIM_PORT_READ = 0, TARVENSIM_PORT_WRITE = 1, TARVENSIM_CALL = 2 };
+
+typedef struct TarvenSimEvent {
+  int kind;                   /* TARVENSIM_PORT_READ, _PORT_WRITE or _CALL */
+  int port;                   /* port events */
+  int value;                  /* port events: the byte read or written */
+  char call[32];              /* calls: the function's name */
+  unsigned long long args[3]; /* calls: the arguments, widened */
+} TarvenSimEvent;
+
+void __cdecl TarvenSim_Reset(void);
+void __cdecl TarvenSim_SetPortAccess(int granted);
+void __cdecl TarvenSim_SetUnitPresent(int present);
+void __cdecl TarvenSim_SetModel(const char* fourCharacters);
+void __cdecl TarvenSim_SetFirmware(int major, int second, int third);
+void __cdecl TarvenSim_FailDevInfo(int fail);
+
+void __cdecl TarvenSim_ClearTrace(void);
+int __cdecl TarvenSim_TraceLength(void);
+/* Copies event index of the trace into out; 0 when index is out of range. */
+int __cdecl TarvenSim_TraceEvent(int index, TarvenSimEvent* out);
+
+int __cdecl TarvenSim_PortIoInitialized(void);
+int __cdecl TarvenSim_OpenDeviceHandles(void);
+/* Number of faults recorded (ports touched without access, handles not open, ...). */
+int __cdecl TarvenSim_FaultCount(void);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

@@ -1,0 +1,85 @@
+// The connection to the unit: two halves, the monitor unit through TarVenCOM and the PC's
+// I/O ports through IO.dll, opened and reported separately.
+#include "Connection.h"
+
+#include <cstdint>
+
+#include "LibraryState.h"
+#include "PortIo.h"
+#include "ParallelPortSetup.h"
+#include "TarvenK3Cmd.h"
+
+namespace {
+
+constexpr DWORD kOpenMode = 0x00FE0102;
+constexpr BYTE kRadioClosedPattern = 0x98;
+
+constexpr char kAcceptedModels[][5] = {"QX7A", "QX7B", "QX7C", "QX7D", "QX7E", "QX7F", "QX7G"};
+
+// Result bits of tcx_OpenTARVEN.
+constexpr int kPortIoUnavailable = 0x1;
+constexpr int kUnitUnavailable = 0x2;
+
+std::uint32_t ModelWord(const BYTE* chars) {
+  return chars[0] | chars[1] << 8 | chars[2] << 16 | static_cast<std::uint32_t>(chars[3]) << 24;
+}
+
+bool IsAcceptedModel(const TARVEN_DEV_INFO& info) {
+  const std::uint32_t model = ModelWord(info.modelId);
+  for (const char* accepted : kAcceptedModels)
+    if (model == ModelWord(reinterpret_cast<const BYTE*>(accepted))) return true;
+  return false;
+}
+
+void CloseDevice() {
+  TarVen_Close(libraryState.deviceHandle);
+  libraryState.deviceHandle = NoDeviceHandle();
+}
+
+// Leaves the parallel port with the radio switched off and gives port access up.
+void ReleasePortIo() {
+  WritePort(kParallelDataPort, kRadioClosedPattern);
+  libraryState.radioOpen = 0;
+  libraryState.portIoReady = 0;
+  ShutdownWinIo();
+}
+
+}  // namespace
+
+bool OpenDevice() {
+  if (HasDevice()) return true;
+  libraryState.deviceHandle = TarVen_Open(kOpenMode, nullptr, 0);
+  if (!HasDevice()) return false;
+  TARVEN_DEV_INFO info;
+  if (TarVen_GetDevInfo(libraryState.deviceHandle, &info) == 0 && IsAcceptedModel(info)) return true;
+  CloseDevice();
+  return false;
+}
+
+void ReleaseAtUnload() {
+  if (HasDevice()) TarVen_Close(libraryState.deviceHandle);
+  if (libraryState.portIoReady) {
+    WritePort(kParallelDataPort, kRadioClosedPattern);
+    ShutdownWinIo();
+  }
+}
+
+extern "C" int TCX_API tcx_OpenTARVEN(void) {
+  if (!libraryState.portIoReady) {
+    libraryState.portIoReady = InitializeWinIo() ? 1 : 0;
+    if (libraryState.portIoReady) SetupParallelPort();
+  }
+  OpenDevice();
+  const int result = (libraryState.portIoReady ? 0 : kPortIoUnavailable) |
+                     (HasDevice() ? 0 : kUnitUnavailable);
+  libraryState.unitOpen = result == 0 ? 1 : 0;
+  return result;
+}
+
+extern "C" void TCX_API tcx_CloseTARVEN(void) {
+  libraryState.unitOpen = 0;
+  if (libraryState.portIoReady) ReleasePortIo();
+  if (HasDevice()) CloseDevice();
+}
+
+extern "C" unsigned char TCX_API tcx_IsOpenTARVEN(void) { return libraryState.unitOpen; }

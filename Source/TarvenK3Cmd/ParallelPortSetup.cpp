@@ -1,0 +1,26 @@
+#include "ParallelPortSetup.h"
+
+#include "PortIo.h"
+
+namespace {
+
+struct PortWrite {
+  WORD port;
+  BYTE value;
+};
+
+// Two entry-key writes, then index/value pairs for registers 0x07, 0x60, 0x30 and 0xF0.
+// No exit key follows: the chip is left in configuration mode.
+constexpr PortWrite kConfigurationSequence[] = {
+    {kSuperIoIndexPort, 0x87}, {kSuperIoIndexPort, 0x87},
+    {kSuperIoIndexPort, 0x07}, {kSuperIoDataPort, 0x01},
+    {kSuperIoIndexPort, 0x60}, {kSuperIoDataPort, 0xDE},
+    {kSuperIoIndexPort, 0x30}, {kSuperIoDataPort, 0x00},
+    {kSuperIoIndexPort, 0xF0}, {kSuperIoDataPort, 0x08},
+};
+
+}  // namespace
+
+void SetupParallelPort() {
+  for (const PortWrite& write : kConfigurationSequence) WritePort(write.port, write.value);
+}

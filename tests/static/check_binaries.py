@@ -1,0 +1,156 @@
+#!/usr/bin/env python3
+"""Static checks of the 32-bit Windows binaries as customers receive them.
+
+- TarvenK3Cmd.dll exports exactly the decorated names of its .def, each function returning
+  with `ret N` where N is the @N of its name (callee pops its arguments);
+- the stand-in IO.dll pops its stdcall arguments and leaves its cdecl ones to the caller;
+- imports: only Windows system DLLs (and, for the library, IO.dll and TarVenCOM.dll); no
+  compiler runtime DLLs;
+- the version resources carry the expected strings and numbers.
+"""
+import argparse
+import os
+import re
+import subprocess
+import sys
+
+import pefile
+
+SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "advapi32.dll",
+               "msvcrt.dll", "ntdll.dll", "shell32.dll", "ole32.dll"}
+
+LIBRARY_VERSION = {"FileVersion": "1.0.0.1", "ProductVersion": "1.0.0.1",
+                   "FileDescription": "TARVEN-K3 SDK", "ProductName": "TARVEN"}
+
+failures = []
+
+
+def fail(message):
+    failures.append(message)
+    print("FAIL: " + message)
+
+
+def exports_of(pe):
+    pe.parse_data_directories(directories=[pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_EXPORT"]])
+    if not hasattr(pe, "DIRECTORY_ENTRY_EXPORT"):
+        return {}
+    return {e.name.decode(): e for e in pe.DIRECTORY_ENTRY_EXPORT.symbols if e.name}
+
+
+def imports_of(pe):
+    pe.parse_data_directories(directories=[pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_IMPORT"]])
+    return {d.dll.decode().lower() for d in getattr(pe, "DIRECTORY_ENTRY_IMPORT", [])}
+
+
+def function_bodies(objdump, path):
+    """Start address -> list of instruction texts, split at objdump's symbol labels."""
+    text = subprocess.run([objdump, "-d", "--no-show-raw-insn", path], check=True,
+                          capture_output=True, text=True).stdout
+    bodies, current = {}, None
+    for line in text.splitlines():
+        label = re.match(r"^([0-9a-f]+) <.*>:$", line)
+        if label:
+            current = bodies.setdefault(int(label.group(1), 16), [])
+        elif current is not None and re.match(r"^\s*[0-9a-f]+:\s", line):
+            current.append(line.split(":", 1)[1].strip())
+    return bodies
+
+
+def returns(body, bodies, depth=0):
+    """The ret instructions that end a function, following a final tail jump into another."""
+    rets = [i for i in body if re.match(r"^ret[lw]?\b", i)]
+    jumps = [i for i in body if re.match(r"^jmp\s+[0-9a-f]+ <", i)]
+    if rets or not jumps or depth > 3:
+        return rets
+    target = int(jumps[-1].split()[1], 16)
+    return returns(bodies.get(target, []), bodies, depth + 1)
+
+
+def check_pops(path, pe, objdump, expected):
+    """expected: export name -> bytes the function must pop on return."""
+    bodies = function_bodies(objdump, path)
+    exports = exports_of(pe)
+    for name, pops in expected.items():
+        if name not in exports:
+            fail(f"{os.path.basename(path)}: {name} is not exported")
+            continue
+        body = bodies.get(pe.OPTIONAL_HEADER.ImageBase + exports[name].address)
+        if body is None:
+            fail(f"{os.path.basename(path)}: no code found for {name}")
+            continue
+        rets = returns(body, bodies)
+        want = "ret" if pops == 0 else f"ret    $0x{pops:x}"
+        if not rets:
+            fail(f"{os.path.basename(path)}: {name} has no ret")
+        for ret in rets:
+            if re.sub(r"^ret[lw]?", "ret", ret) != want:
+                fail(f"{os.path.basename(path)}: {name} returns with '{ret}', expected '{want}'")
+
+
+def check_imports(path, pe, allowed):
+    for dll in sorted(imports_of(pe) - allowed):
+        fail(f"{os.path.basename(path)} imports {dll}")
+
+
+def check_version(path, pe, strings, fixed):
+    pe.parse_data_directories(directories=[pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_RESOURCE"]])
+    found = {}
+    for info in getattr(pe, "FileInfo", []):
+        for entry in info:
+            for table in getattr(entry, "StringTable", []):
+                found.update({k.decode(): v.decode() for k, v in table.entries.items()})
+    for key, value in strings.items():
+        if found.get(key) != value:
+            fail(f"{os.path.basename(path)}: version {key} is {found.get(key)!r}, expected {value!r}")
+    vs = pe.VS_FIXEDFILEINFO[0] if getattr(pe, "VS_FIXEDFILEINFO", None) else None
+    if vs is None:
+        fail(f"{os.path.basename(path)}: no fixed version record")
+        return
+    file_version = (vs.FileVersionMS >> 16, vs.FileVersionMS & 0xFFFF,
+                    vs.FileVersionLS >> 16, vs.FileVersionLS & 0xFFFF)
+    if file_version != fixed:
+        fail(f"{os.path.basename(path)}: fixed file version {file_version}, expected {fixed}")
+
+
+def def_exports(def_path):
+    """Decorated export name -> argument bytes, from lines '_name@N = name@N'."""
+    names = {}
+    for line in open(def_path):
+        m = re.match(r"^\s*(_\w+@(\d+))\s*=", line)
+        if m:
+            names[m.group(1)] = int(m.group(2))
+    return names
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--bin", required=True)
+    parser.add_argument("--objdump", required=True)
+    parser.add_argument("--exports", required=True, help="the library's .def")
+    args = parser.parse_args()
+
+    library = os.path.join(args.bin, "TarvenK3Cmd.dll")
+    pe = pefile.PE(library, fast_load=True)
+    if pe.FILE_HEADER.Machine != pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_I386"]:
+        fail("TarvenK3Cmd.dll is not an i386 image")
+    expected = def_exports(args.exports)
+    exported = set(exports_of(pe))
+    if exported != set(expected):
+        fail(f"TarvenK3Cmd.dll exports {sorted(exported)}, expected {sorted(expected)}")
+    check_pops(library, pe, args.objdump, expected)
+    check_imports(library, pe, SYSTEM_DLLS | {"io.dll", "tarvencom.dll"})
+    check_version(library, pe, LIBRARY_VERSION, (1, 0, 0, 1))
+
+    stand_in = os.path.join(args.bin, "IO.dll")
+    pe = pefile.PE(stand_in, fast_load=True)
+    check_pops(stand_in, pe, args.objdump, {
+        "InitializeWinIo": 0, "ShutdownWinIo": 0, "GetPortVal": 12, "SetPortVal": 12,
+        "TarVen_Open": 0, "TarVen_Close": 0, "TarVen_GetDevInfo": 0})
+    check_imports(stand_in, pe, SYSTEM_DLLS)
+
+    print(f"{len(failures)} failed")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

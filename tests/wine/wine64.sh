@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Runs a Windows program of the win64 build under wine64, in the build folder's own prefix.
+#   wine64.sh BUILD_DIR PROGRAM [ARGS...]     run PROGRAM (a path or a builtin such as wineboot)
+#   wine64.sh BUILD_DIR --stop                end this prefix's wineserver
+set -u
+build=$1; shift
+export WINEPREFIX="$build/wineprefix"
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="mscoree=;mshtml="
+if [ "${1:-}" = "--stop" ]; then
+  [ -d "$WINEPREFIX" ] && /usr/lib/wine/wineserver64 -k 2>/dev/null
+  exit 0
+fi
+exec /usr/lib/wine/wine64 "$@"

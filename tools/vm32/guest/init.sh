@@ -1,0 +1,103 @@
+#!/bin/bash
+# PID 1 of the vm32 guest (installed as /sbin/tarven-init by build-image.sh; started with init=).
+#   tarven_mode=firstboot  (writable disk) install wine32:i386 offline, make the win32 prefix, clean apt
+#   tarven_mode=run        (snapshot disk) mount the run's control share and the shared root, then run the
+#                          control share's run-manifest.sh
+# The host talks to it through the 9p share "tarvenctl" (mounted at /run/tarven-ctl): its file "env" names the
+# shared root; results and status files are written there. The machine always powers off at the end; if this
+# script dies the kernel panics and qemu (-no-reboot, panic=1) exits.
+export PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin
+export HOME=/root LANG=C.UTF-8 TERM=dumb
+CTL=/run/tarven-ctl
+PREFIX32=/root/.wine32
+
+say() { echo "vm32-guest: $*"; }
+
+power_off() {
+    cd /
+    kill -TERM -1 2>/dev/null; sleep 0.3; kill -KILL -1 2>/dev/null
+    sync
+    umount -a -t 9p 2>/dev/null
+    mount -o remount,ro / 2>/dev/null || say "warning: could not remount / read-only"
+    sync
+    echo o >/proc/sysrq-trigger
+    sleep 20
+    exit 1
+}
+
+mountpoint -q /proc || mount -t proc proc /proc
+mountpoint -q /sys || mount -t sysfs sys /sys
+mountpoint -q /dev || mount -t devtmpfs dev /dev
+mountpoint -q /run || mount -t tmpfs -o mode=0755 run /run
+mkdir -p /dev/pts /dev/shm
+mountpoint -q /dev/pts || mount -t devpts -o gid=5,mode=620 devpts /dev/pts
+mountpoint -q /dev/shm || mount -t tmpfs -o mode=1777 shm /dev/shm
+mountpoint -q /tmp || mount -t tmpfs -o mode=1777 tmp /tmp
+hostname tarven-vm32 2>/dev/null
+ip link set lo up 2>/dev/null || true
+
+mode=run
+for arg in $(cat /proc/cmdline); do
+    case "$arg" in tarven_mode=*) mode=${arg#tarven_mode=} ;; esac
+done
+say "up after $(cut -d' ' -f1 /proc/uptime)s, mode $mode"
+
+modprobe 9pnet_virtio && modprobe 9p || { say "cannot load the 9p modules"; power_off; }
+mount9p() { mount -t 9p -o trans=virtio,version=9p2000.L,msize=262144,access=any "$1" "$2"; }
+mkdir -p "$CTL"
+mount9p tarvenctl "$CTL" || { say "cannot mount the control share"; power_off; }
+
+firstboot() {
+    set -o pipefail
+    export DEBIAN_FRONTEND=noninteractive
+    say "installing $(cat /var/lib/tarven-vm32/i386-packages) offline"
+    # shellcheck disable=SC2046
+    apt-get install -y --no-download $(cat /var/lib/tarven-vm32/i386-packages) 2>&1 | tail -n 5 \
+        || { say "apt-get install of the i386 packages failed"; return 1; }
+    [ -x /usr/lib/wine/wine ] || { say "no 32-bit wine loader after the install"; return 1; }
+    say "wine32 installed after $(cut -d' ' -f1 /proc/uptime)s"
+
+    Xvfb :99 -nolisten tcp -screen 0 1024x768x24 >/tmp/xvfb.log 2>&1 &
+    local xpid=$!
+    for _ in $(seq 100); do [ -S /tmp/.X11-unix/X99 ] && break; sleep 0.1; done
+    export DISPLAY=:99 WINEPREFIX=$PREFIX32 WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
+    timeout 900 wine wineboot --init 2>&1 | tail -n 5
+    timeout 120 wineserver -w
+    local ok=1
+    [ -f "$PREFIX32/system.reg" ] || ok=0
+    [ -d "$PREFIX32/drive_c/windows/syswow64" ] && { say "prefix is not a win32 prefix"; ok=0; }
+    out=$(timeout 120 wine cmd /c echo prefix-ok 2>&1 | tr -d '\r')
+    echo "$out" | grep -q prefix-ok || { say "wine cmd in the new prefix failed: $out"; ok=0; }
+    timeout 60 wineserver -k; timeout 60 wineserver -w
+    kill "$xpid" 2>/dev/null; wait "$xpid" 2>/dev/null
+    [ $ok = 1 ] || return 1
+    say "win32 prefix ready at $PREFIX32 after $(cut -d' ' -f1 /proc/uptime)s"
+
+    apt-get clean
+    rm -rf /var/lib/apt/lists/* /var/cache/apt/*.bin /tmp/* /root/.cache
+    echo ok >"$CTL/firstboot.ok"
+}
+
+case "$mode" in
+    firstboot)
+        firstboot || say "FIRST BOOT FAILED"
+        ;;
+    run)
+        if [ -f "$CTL/env" ] && [ -f "$CTL/run-manifest.sh" ]; then
+            # shellcheck disable=SC1091
+            . "$CTL/env"
+            if [ -n "${VM32_SHARE:-}" ]; then
+                mkdir -p "$VM32_SHARE" && mount9p tarvenshare "$VM32_SHARE" \
+                    || say "cannot mount the shared root at $VM32_SHARE"
+            fi
+            echo booted >"$CTL/booted"
+            VM32_MODE=vm VM32_MANIFEST="$CTL/manifest" VM32_RESULTS="$CTL/results" VM32_STATE="$CTL" \
+                WINEPREFIX=$PREFIX32 \
+                bash "$CTL/run-manifest.sh"
+        else
+            say "the control share has no env or run-manifest.sh"
+        fi
+        ;;
+    *) say "unknown mode $mode" ;;
+esac
+power_off
