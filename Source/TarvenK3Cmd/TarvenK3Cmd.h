@@ -23,6 +23,24 @@ int TCX_API tcx_OpenTARVEN(void);
 void TCX_API tcx_CloseTARVEN(void);
 unsigned char TCX_API tcx_IsOpenTARVEN(void);
 
+/* Monitor. These need only the monitor unit, not port I/O. version and status point to three
+ * bytes the caller owns. */
+unsigned char TCX_API tcx_GetFwVersion(unsigned char* version);
+unsigned char TCX_API tcx_GetDevStatus(unsigned char* status);
+unsigned char TCX_API tcx_TiltUp(int steps);
+unsigned char TCX_API tcx_TiltDown(int steps);
+unsigned char TCX_API tcx_SetMonitorBrightness(int dayLevel, int nightLevel);
+int TCX_API tcx_GetMonitorBrightness(int selector);
+
+/* Radio tuner. These need port I/O. band: 0 = FM, any other value = AM. frequency: FM in
+ * 10 kHz units (93.5 MHz = 9350), AM in kHz (810 kHz = 810). */
+unsigned char TCX_API tcx_OpenRadio(void);
+unsigned char TCX_API tcx_CloseRadio(void);
+unsigned char TCX_API tcx_IsOpenRadio(void);
+unsigned char TCX_API tcx_SetChannelRadio(int band, int frequency);
+unsigned char TCX_API tcx_GetChannelDetectState(int band);
+unsigned char TCX_API tcx_GetFMStereoState(void);
+
 #ifdef __cplusplus
 }
 #endif
