@@ -33,6 +33,24 @@ const Setting kSettings[] = {
      }},
     {"TARVEN_SIM_DEVINFO", "ok | fails",
      [](SimulatedPc& pc, const std::string& v) { pc.monitor.failGetDevInfo = v == "fails"; }},
+    {"TARVEN_SIM_DEVSTATUS", "ok | fails",
+     [](SimulatedPc& pc, const std::string& v) { pc.monitor.failGetDevStatus = v == "fails"; }},
+    {"TARVEN_SIM_TILT", "tilt position 0-10",
+     [](SimulatedPc& pc, const std::string& v) { pc.monitor.tilt = std::atoi(v.c_str()); }},
+    {"TARVEN_SIM_BRIGHTNESS", "day,night levels 0-15, e.g. 9,3",
+     [](SimulatedPc& pc, const std::string& v) {
+       int day = 0, night = 0;
+       if (std::sscanf(v.c_str(), "%d,%d", &day, &night) == 2) {
+         pc.monitor.dayLevel = day;
+         pc.monitor.nightLevel = night;
+       }
+     }},
+    {"TARVEN_SIM_STATUS", "status word and flag byte, e.g. 0x1100,0x02",
+     [](SimulatedPc& pc, const std::string& v) {
+       char* end = nullptr;
+       pc.monitor.statusWord = static_cast<std::uint32_t>(std::strtoul(v.c_str(), &end, 0));
+       if (*end == ',') pc.monitor.flags = static_cast<std::uint8_t>(std::strtoul(end + 1, nullptr, 0));
+     }},
 };
 
 }  // namespace

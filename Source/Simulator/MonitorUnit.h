@@ -1,4 +1,5 @@
-// The simulated monitor unit behind TarVenCOM.
+// The simulated monitor unit behind TarVenCOM: identification, a motorised tilt between two
+// end stops, day and night backlight levels, and a status record.
 #pragma once
 
 #include <cstdint>
@@ -9,12 +10,23 @@ namespace sim {
 
 class MonitorUnit {
  public:
+  static constexpr int kTiltTopStop = 10;    // tilt positions run from 0 (fully down) to 10
+  static constexpr int kMaxStepsPerCommand = 3;
+  static constexpr int kMaxLevel = 15;       // backlight levels are 4-bit
+
   bool present = true;
   std::string modelId = "QX7C";   // four characters reported in the identification record
   std::uint8_t fwMajor = 1;       // firmware version major.second.third
   std::uint8_t fwSecond = 4;
   std::uint8_t fwThird = 2;
   bool failGetDevInfo = false;
+  bool failGetDevStatus = false;
+
+  int tilt = 5;                    // current tilt position
+  int dayLevel = 9;                // backlight level by day: high nibble of the brightness byte
+  int nightLevel = 3;              // backlight level at night: low nibble of the brightness byte
+  std::uint32_t statusWord = 0x00001100;  // status word reported in status bytes 0-3
+  std::uint8_t flags = 0x02;              // flag byte reported in status byte 8
 
   // Opens a device handle; 0 when no unit is present (the caller maps that to "none").
   std::uintptr_t Open();
@@ -23,8 +35,14 @@ class MonitorUnit {
   bool Close(std::uintptr_t handle) { return openHandles_.erase(handle) != 0; }
   std::size_t OpenHandleCount() const { return openHandles_.size(); }
 
-  // Fills the 16-byte identification record; false when it fails.
+  // Fill the 16-byte identification record and the 9-byte status record; false on failure.
   bool GetDevInfo(std::uint8_t record[16]) const;
+  bool GetDevStatus(std::uint8_t record[9]) const;
+
+  // Commands; false when the unit rejects them (a step count outside 1-3, a level above 15).
+  // A tilt stops at its end stop.
+  bool Tilt(int steps);
+  bool SetBrightness(int day, int night);
 
  private:
   std::set<std::uintptr_t> openHandles_;

@@ -20,6 +20,22 @@ extern "C" void __cdecl TarvenSim_SetFirmware(int major, int second, int third) 
 }
 extern "C" void __cdecl TarvenSim_FailDevInfo(int fail) { Pc().monitor.failGetDevInfo = fail != 0; }
 
+extern "C" void __cdecl TarvenSim_FailDevStatus(int fail) { Pc().monitor.failGetDevStatus = fail != 0; }
+extern "C" void __cdecl TarvenSim_SetDevStatus(unsigned int statusWord, int flags) {
+  Pc().monitor.statusWord = statusWord;
+  Pc().monitor.flags = static_cast<std::uint8_t>(flags);
+}
+extern "C" void __cdecl TarvenSim_SetMonitor(int tilt, int dayLevel, int nightLevel) {
+  Pc().monitor.tilt = tilt;
+  Pc().monitor.dayLevel = dayLevel;
+  Pc().monitor.nightLevel = nightLevel;
+}
+extern "C" void __cdecl TarvenSim_GetMonitor(int* tilt, int* dayLevel, int* nightLevel) {
+  *tilt = Pc().monitor.tilt;
+  *dayLevel = Pc().monitor.dayLevel;
+  *nightLevel = Pc().monitor.nightLevel;
+}
+
 extern "C" void __cdecl TarvenSim_ClearTrace(void) { Pc().trace.Clear(); }
 extern "C" int __cdecl TarvenSim_TraceLength(void) { return static_cast<int>(Pc().trace.events.size()); }
 

@@ -27,6 +27,12 @@ void __cdecl TarvenSim_SetUnitPresent(int present);
 void __cdecl TarvenSim_SetModel(const char* fourCharacters);
 void __cdecl TarvenSim_SetFirmware(int major, int second, int third);
 void __cdecl TarvenSim_FailDevInfo(int fail);
+void __cdecl TarvenSim_FailDevStatus(int fail);
+/* Status word (status bytes 0-3) and flag byte (status byte 8) the unit reports. */
+void __cdecl TarvenSim_SetDevStatus(unsigned int statusWord, int flags);
+/* The unit's tilt position (0-10) and day and night backlight levels (0-15). */
+void __cdecl TarvenSim_SetMonitor(int tilt, int dayLevel, int nightLevel);
+void __cdecl TarvenSim_GetMonitor(int* tilt, int* dayLevel, int* nightLevel);
 
 void __cdecl TarvenSim_ClearTrace(void);
 int __cdecl TarvenSim_TraceLength(void);

@@ -42,3 +42,35 @@ extern "C" int WINAPIV TarVen_GetDevInfo(HANDLE device, TARVEN_DEV_INFO* info) {
   std::memcpy(info, record, sizeof(record));
   return 0;
 }
+
+extern "C" int WINAPIV TarVen_GetDevStatus(HANDLE device, TARVEN_DEV_STATUS* status) {
+  sim::SimulatedPc& pc = sim::Pc();
+  pc.trace.Call("TarVen_GetDevStatus", Raw(device));
+  if (!CheckHandle(pc, device, "TarVen_GetDevStatus")) return -1;
+  std::uint8_t record[9];
+  if (!pc.monitor.GetDevStatus(record)) return 1;
+  static_assert(sizeof(*status) == sizeof(record), "record sizes agree");
+  std::memcpy(status, record, sizeof(record));
+  return 0;
+}
+
+extern "C" int WINAPIV TarVen_SetMonitorTiltUp(HANDLE device, BYTE steps) {
+  sim::SimulatedPc& pc = sim::Pc();
+  pc.trace.Call("TarVen_SetMonitorTiltUp", Raw(device), steps);
+  if (!CheckHandle(pc, device, "TarVen_SetMonitorTiltUp")) return -1;
+  return pc.monitor.Tilt(steps) ? 0 : 1;
+}
+
+extern "C" int WINAPIV TarVen_SetMonitorTiltDown(HANDLE device, BYTE steps) {
+  sim::SimulatedPc& pc = sim::Pc();
+  pc.trace.Call("TarVen_SetMonitorTiltDown", Raw(device), steps);
+  if (!CheckHandle(pc, device, "TarVen_SetMonitorTiltDown")) return -1;
+  return pc.monitor.Tilt(-static_cast<int>(steps)) ? 0 : 1;
+}
+
+extern "C" int WINAPIV TarVen_SetMonitorBrightness(HANDLE device, BYTE dayLevel, BYTE nightLevel) {
+  sim::SimulatedPc& pc = sim::Pc();
+  pc.trace.Call("TarVen_SetMonitorBrightness", Raw(device), dayLevel, nightLevel);
+  if (!CheckHandle(pc, device, "TarVen_SetMonitorBrightness")) return -1;
+  return pc.monitor.SetBrightness(dayLevel, nightLevel) ? 0 : 1;
+}

@@ -145,7 +145,9 @@ def main():
     pe = pefile.PE(stand_in, fast_load=True)
     check_pops(stand_in, pe, args.objdump, {
         "InitializeWinIo": 0, "ShutdownWinIo": 0, "GetPortVal": 12, "SetPortVal": 12,
-        "TarVen_Open": 0, "TarVen_Close": 0, "TarVen_GetDevInfo": 0})
+        "TarVen_Open": 0, "TarVen_Close": 0, "TarVen_GetDevInfo": 0, "TarVen_GetDevStatus": 0,
+        "TarVen_SetMonitorTiltUp": 0, "TarVen_SetMonitorTiltDown": 0,
+        "TarVen_SetMonitorBrightness": 0})
     check_imports(stand_in, pe, SYSTEM_DLLS)
 
     print(f"{len(failures)} failed")
