@@ -1,6 +1,6 @@
 # The two commands that matter: `make demo` and `make test`. Each installs what it needs.
 SHELL := /bin/bash
-PRESETS := host win64 win32
+PRESETS := host host-sanitize win64 win32
 
 .PHONY: deps build test demo test-win32 vm32-image clean
 
