@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "ApiLock.h"
 #include "LibraryState.h"
 #include "PortIo.h"
 #include "ParallelPortSetup.h"
@@ -65,6 +66,7 @@ void ReleaseAtUnload() {
 }
 
 extern "C" int TCX_API tcx_OpenTARVEN(void) {
+  const ApiLock lock;
   if (!libraryState.portIoReady) {
     libraryState.portIoReady = InitializeWinIo() ? 1 : 0;
     if (libraryState.portIoReady) SetupParallelPort();
@@ -77,9 +79,13 @@ extern "C" int TCX_API tcx_OpenTARVEN(void) {
 }
 
 extern "C" void TCX_API tcx_CloseTARVEN(void) {
+  const ApiLock lock;
   libraryState.unitOpen = 0;
   if (libraryState.portIoReady) ReleasePortIo();
   if (HasDevice()) CloseDevice();
 }
 
-extern "C" unsigned char TCX_API tcx_IsOpenTARVEN(void) { return libraryState.unitOpen; }
+extern "C" unsigned char TCX_API tcx_IsOpenTARVEN(void) {
+  const ApiLock lock;
+  return libraryState.unitOpen;
+}

@@ -2,6 +2,7 @@
 // over the device library. They need only the device handle, not port I/O.
 #include <cstdint>
 
+#include "ApiLock.h"
 #include "LibraryState.h"
 #include "TarvenK3Cmd.h"
 
@@ -37,6 +38,7 @@ bool ReadDevStatus() {
 
 // A null version or status pointer is refused without calling the device library.
 extern "C" unsigned char TCX_API tcx_GetFwVersion(unsigned char* version) {
+  const ApiLock lock;
   if (!HasDevice() || version == nullptr) return 0;
   version[0] = version[1] = version[2] = 0;
   TARVEN_DEV_INFO info;
@@ -48,6 +50,7 @@ extern "C" unsigned char TCX_API tcx_GetFwVersion(unsigned char* version) {
 }
 
 extern "C" unsigned char TCX_API tcx_GetDevStatus(unsigned char* status) {
+  const ApiLock lock;
   if (!HasDevice() || status == nullptr) return 0;
   if (!ReadDevStatus()) return 0;
   const std::uint32_t word = StatusWord(libraryState.devStatus);
@@ -58,18 +61,21 @@ extern "C" unsigned char TCX_API tcx_GetDevStatus(unsigned char* status) {
 }
 
 extern "C" unsigned char TCX_API tcx_TiltUp(int steps) {
+  const ApiLock lock;
   if (!HasDevice()) return 0;
   TarVen_SetMonitorTiltUp(libraryState.deviceHandle, TiltSteps(steps));
   return 1;
 }
 
 extern "C" unsigned char TCX_API tcx_TiltDown(int steps) {
+  const ApiLock lock;
   if (!HasDevice()) return 0;
   TarVen_SetMonitorTiltDown(libraryState.deviceHandle, TiltSteps(steps));
   return 1;
 }
 
 extern "C" unsigned char TCX_API tcx_SetMonitorBrightness(int dayLevel, int nightLevel) {
+  const ApiLock lock;
   if (!HasDevice()) return 0;
   TarVen_SetMonitorBrightness(libraryState.deviceHandle, static_cast<BYTE>(dayLevel),
                               static_cast<BYTE>(nightLevel));
@@ -77,6 +83,7 @@ extern "C" unsigned char TCX_API tcx_SetMonitorBrightness(int dayLevel, int nigh
 }
 
 extern "C" int TCX_API tcx_GetMonitorBrightness(int selector) {
+  const ApiLock lock;
   if (!HasDevice()) return 0;
   if (!ReadDevStatus()) return 0;
   const BYTE levels = libraryState.devStatus.brightness;
