@@ -1,23 +1,52 @@
 # Windows test programs. The win64 build runs them here under wine64, one prefix per build
-# folder, set up once per test run and its wineserver stopped at the end.
+# folder, set up once per test run and its wineserver stopped at the end. The win32 build
+# runs them under wine32: natively where this kernel runs 32-bit code, otherwise all in one
+# boot of a small virtual machine (tools/vm32). Each 32-bit result is then its own CTest test.
 
 set(TARVEN_WINE64 ${CMAKE_SOURCE_DIR}/tests/wine/wine64.sh)
+set(TARVEN_WIN32_RESULTS ${CMAKE_BINARY_DIR}/win32-results)
+set(TARVEN_WIN32_MANIFEST ${CMAKE_BINARY_DIR}/win32-tests.manifest)
 
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   add_test(NAME wine_prefix COMMAND ${TARVEN_WINE64} ${CMAKE_BINARY_DIR} wineboot --init)
   set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine TIMEOUT 180)
   add_test(NAME wine_stop COMMAND ${TARVEN_WINE64} ${CMAKE_BINARY_DIR} --stop)
   set_tests_properties(wine_stop PROPERTIES FIXTURES_CLEANUP wine)
+else()
+  add_test(NAME win32_run
+    COMMAND ${CMAKE_SOURCE_DIR}/tools/vm32/run-tests.sh ${TARVEN_WIN32_MANIFEST} ${TARVEN_WIN32_RESULTS})
+  set_tests_properties(win32_run PROPERTIES FIXTURES_SETUP win32 TIMEOUT 1500)
 endif()
 
-# add_windows_test(NAME COMMAND program.exe [args...])
-# PROGRAM is a file of this build's bin folder, where the DLLs it loads stand beside it.
+# add_windows_test(NAME COMMAND program.exe [args...] [WIN32_COMMAND shell command])
+# PROGRAM is a file of this build's bin folder, where the DLLs it loads stand beside it. The
+# 32-bit run executes `wine program.exe args...` in that folder, or WIN32_COMMAND if given
+# (a shell command line for the guest, where DISPLAY names a running X server).
 function(add_windows_test name)
-  cmake_parse_arguments(ARG "" "" "COMMAND" ${ARGN})
+  cmake_parse_arguments(ARG "" "WIN32_COMMAND" "COMMAND" ${ARGN})
   if(CMAKE_SIZEOF_VOID_P EQUAL 8)
     add_test(NAME ${name}
       COMMAND ${TARVEN_WINE64} ${CMAKE_BINARY_DIR} ${ARG_COMMAND}
       WORKING_DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
     set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300)
+  else()
+    set(command "${ARG_WIN32_COMMAND}")
+    if(NOT command)
+      list(JOIN ARG_COMMAND " " command)
+      set(command "wine ${command}")
+    endif()
+    set_property(GLOBAL APPEND_STRING PROPERTY TARVEN_WIN32_TESTS
+      "${name}\t${CMAKE_RUNTIME_OUTPUT_DIRECTORY}\t${command}\n")
+    add_test(NAME win32:${name}
+      COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/win32-result.sh ${TARVEN_WIN32_RESULTS} ${name})
+    set_tests_properties(win32:${name} PROPERTIES FIXTURES_REQUIRED win32)
   endif()
 endfunction()
+
+function(tarven_write_win32_manifest)
+  get_property(tests GLOBAL PROPERTY TARVEN_WIN32_TESTS)
+  file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/win32-tests.manifest CONTENT "${tests}" @ONLY)
+endfunction()
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL tarven_write_win32_manifest)
+endif()
