@@ -2,7 +2,7 @@
 SHELL := /bin/bash
 PRESETS := host host-sanitize fuzz win64 win32
 
-.PHONY: deps build test demo test-win32 vm32-image fuzz clean
+.PHONY: deps build test demo test-win32 vm32-image fuzz package bench clean soak
 
 deps:
 	@tools/install-deps.sh
@@ -15,8 +15,15 @@ build: deps
 test: build
 	@tools/run-tests.sh $(PRESETS)
 
-demo:
-	@echo "make demo arrives with the sample panel; for now: make test"
+# The sample panel against the simulated unit: its window on your display, or without one a
+# scripted run on a virtual display that prints each result and saves a screenshot.
+demo: deps
+	@tools/demo.sh
+
+# The SDK zip for 32-bit Windows developers (cmake/Package.cmake), made from the win32 build.
+package: deps
+	@cmake --preset win32 >/dev/null && cmake --build --preset win32 --target package
+	@echo "SDK package: $$(ls -t $(CURDIR)/build/win32/TarvenK3-SDK-*-win32.zip | head -1)"
 
 clean:
 	rm -rf build
@@ -29,3 +36,18 @@ fuzz: deps
 	  echo "=== $$f for $(FUZZ_SECONDS) s"; \
 	  $$f -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 build/fuzz/tests/fuzz/corpus/$$(basename $$f); \
 	done
+
+# The radio's figures (not timed tests): port accesses per call, the library's time per port
+# access with the port calls made free, and a station detection's wall time on the simulator.
+bench: deps
+	@cmake --preset host >/dev/null && cmake --build --preset host --target radio_bench_free_ports radio_bench_simulator
+	@build/host/bench/radio_bench_free_ports && build/host/bench/radio_bench_simulator
+
+# The library side by side with its reference model over many more random call sequences than
+# make test runs: SOAK_SEQUENCES sequences of SOAK_LENGTH calls, seeds from SOAK_SEED on.
+SOAK_SEQUENCES ?= 10000
+SOAK_LENGTH ?= 500
+SOAK_SEED ?= 1000001
+soak: deps
+	@cmake --preset host >/dev/null && cmake --build --preset host --target model_check
+	@build/host/tests/model/model_check --sequences $(SOAK_SEQUENCES) --length $(SOAK_LENGTH) --first-seed $(SOAK_SEED)

@@ -2,12 +2,31 @@
 // TARVEN_SIM_* environment variables when the simulator is first used.
 #include <cstdio>
 #include <cstdlib>
+#include <sstream>
 #include <string>
 
 #include "Simulator.h"
 
 namespace sim {
 namespace {
+
+// "FM:9350:stereo,FM:9890,AM:810": band, frequency in the band's unit (FM 10 kHz steps, AM kHz),
+// and "stereo" for a stereo FM station. Entries that do not read so are skipped.
+std::vector<Station> ParseStations(const std::string& text) {
+  std::vector<Station> stations;
+  std::istringstream entries(text);
+  std::string entry;
+  while (std::getline(entries, entry, ',')) {
+    char band[3] = {};
+    int frequency = 0;
+    char stereo[7] = {};
+    const int fields = std::sscanf(entry.c_str(), " %2[FMA]:%d:%6s", band, &frequency, stereo);
+    if (fields < 2 || (std::string(band) != "FM" && std::string(band) != "AM")) continue;
+    stations.push_back({std::string(band) == "FM" ? kFmBand : kAmBand, frequency,
+                        fields == 3 && std::string(stereo) == "stereo"});
+  }
+  return stations;
+}
 
 struct Setting {
   const char* variable;
@@ -51,6 +70,16 @@ const Setting kSettings[] = {
        pc.monitor.statusWord = static_cast<std::uint32_t>(std::strtoul(v.c_str(), &end, 0));
        if (*end == ',') pc.monitor.flags = static_cast<std::uint8_t>(std::strtoul(end + 1, nullptr, 0));
      }},
+    {"TARVEN_SIM_TUNER", "present | absent-high | absent-low",
+     [](SimulatedPc& pc, const std::string& v) {
+       pc.tuner.presence = v == "absent-high"  ? Tuner::Presence::AbsentHigh
+                           : v == "absent-low" ? Tuner::Presence::AbsentLow
+                                               : Tuner::Presence::Present;
+     }},
+    {"TARVEN_SIM_STATIONS", "band:frequency[:stereo],..., e.g. FM:9350:stereo,FM:9890,AM:810",
+     [](SimulatedPc& pc, const std::string& v) { pc.tuner.stations = ParseStations(v); }},
+    {"TARVEN_SIM_TUNER_COUNTER", "fast | slow (first status read of each count asks for a retry)",
+     [](SimulatedPc& pc, const std::string& v) { pc.tuner.slowCounter = v == "slow"; }},
 };
 
 }  // namespace

@@ -36,6 +36,25 @@ extern "C" void __cdecl TarvenSim_GetMonitor(int* tilt, int* dayLevel, int* nigh
   *nightLevel = Pc().monitor.nightLevel;
 }
 
+extern "C" void __cdecl TarvenSim_SetTuner(int presence) {
+  using Presence = sim::Tuner::Presence;
+  Pc().tuner.presence = presence == TARVENSIM_TUNER_ABSENT_HIGH  ? Presence::AbsentHigh
+                        : presence == TARVENSIM_TUNER_ABSENT_LOW ? Presence::AbsentLow
+                                                                 : Presence::Present;
+}
+extern "C" void __cdecl TarvenSim_ClearStations(void) { Pc().tuner.stations.clear(); }
+extern "C" void __cdecl TarvenSim_AddStation(int band, int frequency, int stereo) {
+  Pc().tuner.stations.push_back({band == 0 ? sim::kFmBand : sim::kAmBand, frequency, stereo != 0});
+}
+extern "C" void __cdecl TarvenSim_SetTunerSlowCounter(int slow) { Pc().tuner.slowCounter = slow != 0; }
+extern "C" int __cdecl TarvenSim_GetTunerFrame(int address, unsigned char bytes[4]) {
+  const sim::Tuner& tuner = Pc().tuner;
+  if (address != sim::Tuner::kDivisorAddress && address != sim::Tuner::kModeAddress) return 0;
+  const auto& frame = address == sim::Tuner::kDivisorAddress ? tuner.divisorFrame : tuner.modeFrame;
+  std::memcpy(bytes, frame.data(), frame.size());
+  return 1;
+}
+
 extern "C" void __cdecl TarvenSim_ClearTrace(void) { Pc().trace.Clear(); }
 extern "C" int __cdecl TarvenSim_TraceLength(void) { return static_cast<int>(Pc().trace.events.size()); }
 

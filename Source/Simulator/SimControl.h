@@ -34,6 +34,19 @@ void __cdecl TarvenSim_SetDevStatus(unsigned int statusWord, int flags);
 void __cdecl TarvenSim_SetMonitor(int tilt, int dayLevel, int nightLevel);
 void __cdecl TarvenSim_GetMonitor(int* tilt, int* dayLevel, int* nightLevel);
 
+/* The radio tuner on the parallel port: present, or absent with its data-in line idling high
+ * or low. */
+enum { TARVENSIM_TUNER_PRESENT = 0, TARVENSIM_TUNER_ABSENT_HIGH = 1, TARVENSIM_TUNER_ABSENT_LOW = 2 };
+void __cdecl TarvenSim_SetTuner(int presence);
+/* The stations on the air. band: 0 FM (frequency in 10 kHz steps), 1 AM (in kHz). */
+void __cdecl TarvenSim_ClearStations(void);
+void __cdecl TarvenSim_AddStation(int band, int frequency, int stereo);
+/* A slow counter: the first status read of each count reports the indicator bit set. */
+void __cdecl TarvenSim_SetTunerSlowCounter(int slow);
+/* Copies the four bytes of the tuner's divisor (0x28) or mode (0x29) register into bytes;
+ * 0 for any other address. */
+int __cdecl TarvenSim_GetTunerFrame(int address, unsigned char bytes[4]);
+
 void __cdecl TarvenSim_ClearTrace(void);
 int __cdecl TarvenSim_TraceLength(void);
 /* Copies event index of the trace into out; 0 when index is out of range. */

@@ -1,5 +1,7 @@
 #include "Simulator.h"
 
+#include <chrono>
+#include <thread>
 #include <utility>
 
 namespace sim {
@@ -24,7 +26,10 @@ std::uint8_t SimulatedPc::ReadPort(std::uint16_t port) {
   switch (port) {
     case SuperIo::kDataPort: value = superIo.ReadData(); break;
     case ParallelPort::kDataPort: value = parallelPort.data; break;
-    case ParallelPort::kStatusPort: value = parallelPort.status; break;
+    case ParallelPort::kStatusPort:
+      value = static_cast<std::uint8_t>((parallelPort.status & ~Tuner::kDataInLine) |
+                                        (tuner.DataIn() ? Tuner::kDataInLine : 0));
+      break;
     case ParallelPort::kControlPort: value = parallelPort.control; break;
   }
   trace.Port(Event::PortRead, port, value);
@@ -37,13 +42,24 @@ void SimulatedPc::WritePort(std::uint16_t port, std::uint8_t value) {
   switch (port) {
     case SuperIo::kIndexPort: superIo.WriteIndex(value); break;
     case SuperIo::kDataPort: superIo.WriteData(value); break;
-    case ParallelPort::kDataPort: parallelPort.data = value; break;
+    case ParallelPort::kDataPort: {
+      parallelPort.data = value;
+      const std::string rejected = tuner.DriveLines(value);
+      if (!rejected.empty()) Fault("tuner: " + rejected);
+      break;
+    }
     case ParallelPort::kStatusPort:
       parallelPort.lastStatusWrite = value;
       ++parallelPort.statusWrites;
       break;
     case ParallelPort::kControlPort: parallelPort.control = value; break;
   }
+}
+
+void SimulatedPc::Sleep(std::uint32_t milliseconds) {
+  trace.Call("Sleep", milliseconds);
+  tuner.clockMs += milliseconds;
+  if (realSleeps) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
 void SimulatedPc::Fault(std::string what) {

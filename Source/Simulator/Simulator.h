@@ -1,5 +1,6 @@
 // The simulated PC behind the stand-ins for IO.dll and TarVenCOM: port access, the Super I/O
-// chip, the parallel port and the monitor unit, with an ordered trace of everything they saw.
+// chip, the parallel port with the radio tuner on its lines, and the monitor unit, with an
+// ordered trace of everything they saw.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +11,7 @@
 #include "ParallelPort.h"
 #include "SuperIo.h"
 #include "Trace.h"
+#include "Tuner.h"
 
 namespace sim {
 
@@ -22,6 +24,7 @@ class SimulatedPc {
 
   SuperIo superIo;
   ParallelPort parallelPort;
+  Tuner tuner;  // on the parallel port's lines
   MonitorUnit monitor;
   Trace trace;
 
@@ -33,6 +36,11 @@ class SimulatedPc {
   void ShutdownWinIo();
   std::uint8_t ReadPort(std::uint16_t port);
   void WritePort(std::uint16_t port, std::uint8_t value);
+
+  // A wait of the library (Sleep, on the host build): traced as a call and added to the
+  // tuner's clock. It blocks only when realSleeps is set (benchmarks of wall time).
+  bool realSleeps = false;
+  void Sleep(std::uint32_t milliseconds);
 
   void Fault(std::string what);
 };

@@ -2,8 +2,8 @@
  *
  * Flat functions with the callee-pops (stdcall) convention, exported under their decorated
  * names ("_tcx_OpenTARVEN@0", ...). Every argument is 32 bits wide. Byte results are one
- * unsigned byte: 1 for success or true, 0 for failure or false. Call the library from one
- * thread at a time. */
+ * unsigned byte: 1 for success or true, 0 for failure or false. Calls from several threads
+ * are serialised: each function runs alone, under one process-wide lock. */
 #ifndef TARVENK3CMD_H
 #define TARVENK3CMD_H
 

@@ -1,5 +1,6 @@
-// Fuzzes sequences of library calls, with 32-bit arguments from the input and the simulated
-// PC changing between calls (port access granted or not, the unit present or not). After every
+// Fuzzes sequences of library calls, the radio's included, with 32-bit arguments from the input
+// and the simulated PC changing between calls (port access granted or not, the unit present or
+// not, the tuner present or absent, a slow counter, status frames from the input). After every
 // call: results stay in their documented ranges, only the library's five ports are touched,
 // and the simulated PC saw nothing a real PC or device would object to.
 #include <cstddef>
@@ -44,7 +45,7 @@ bool IsByteBoolean(unsigned value) { return value <= 1; }
 
 void CallOne(Input& in, sim::SimulatedPc& pc) {
   unsigned char buffer[3] = {0xA5, 0xA5, 0xA5};
-  switch (in.Byte() % 12) {
+  switch (in.Byte() % 21) {
     case 0: Require(tcx_OpenTARVEN() >= 0 && tcx_OpenTARVEN() <= 3, "open result 0-3"); break;
     case 1: tcx_CloseTARVEN(); break;
     case 2: Require(IsByteBoolean(tcx_IsOpenTARVEN()), "IsOpenTARVEN 0/1"); break;
@@ -65,6 +66,30 @@ void CallOne(Input& in, sim::SimulatedPc& pc) {
     case 9: pc.portAccessGranted = in.Byte() & 1; break;
     case 10: pc.monitor.present = in.Byte() & 1; break;
     case 11: pc.monitor.failGetDevStatus = in.Byte() & 1; break;
+    case 12: Require(IsByteBoolean(tcx_OpenRadio()), "OpenRadio 0/1"); break;
+    case 13: Require(IsByteBoolean(tcx_CloseRadio()), "CloseRadio 0/1"); break;
+    case 14: Require(IsByteBoolean(tcx_IsOpenRadio()), "IsOpenRadio 0/1"); break;
+    case 15: {
+      const std::int32_t band = in.Int();
+      Require(IsByteBoolean(tcx_SetChannelRadio(band, in.Int())), "SetChannelRadio 0/1");
+      break;
+    }
+    case 16: Require(IsByteBoolean(tcx_GetChannelDetectState(in.Int())), "GetChannelDetectState 0/1"); break;
+    case 17: Require(IsByteBoolean(tcx_GetFMStereoState()), "GetFMStereoState 0/1"); break;
+    case 18: {
+      static const sim::Tuner::Presence kPresence[] = {
+          sim::Tuner::Presence::Present, sim::Tuner::Presence::AbsentHigh, sim::Tuner::Presence::AbsentLow};
+      pc.tuner.presence = kPresence[in.Byte() % 3];
+      break;
+    }
+    case 19: pc.tuner.slowCounter = in.Byte() & 1; break;
+    case 20: {
+      // A status frame from the input, answered at the next status read.
+      sim::StatusBytes frame;
+      for (std::uint8_t& byte : frame) byte = in.Byte();
+      pc.tuner.scriptedStatus.push_back(frame);
+      break;
+    }
   }
 }
 

@@ -22,6 +22,8 @@ SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "advap
 LIBRARY_VERSION = {"FileVersion": "1.0.0.1", "ProductVersion": "1.0.0.1",
                    "FileDescription": "TARVEN-K3 SDK", "ProductName": "TARVEN"}
 
+PANEL_VERSION = {"FileVersion": "1.00", "ProductVersion": "1.00", "ProductName": "SamplePanel"}
+
 failures = []
 
 
@@ -112,6 +114,26 @@ def check_version(path, pe, strings, fixed):
         fail(f"{os.path.basename(path)}: fixed file version {file_version}, expected {fixed}")
 
 
+def check_manifest(path, pe, declarations):
+    """The program's manifest (resource type RT_MANIFEST, id 1) and what it must declare."""
+    pe.parse_data_directories(directories=[pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_RESOURCE"]])
+    text = None
+    resources = getattr(pe, "DIRECTORY_ENTRY_RESOURCE", None)
+    for kind in resources.entries if resources else []:
+        if kind.id != pefile.RESOURCE_TYPE["RT_MANIFEST"]:
+            continue
+        for name in kind.directory.entries:
+            if name.id == 1:
+                data = name.directory.entries[0].data.struct
+                text = pe.get_data(data.OffsetToData, data.Size).decode("utf-8", "replace")
+    if text is None:
+        fail(f"{os.path.basename(path)} has no manifest")
+        return
+    for declaration in declarations:
+        if declaration not in text:
+            fail(f"{os.path.basename(path)}: the manifest lacks {declaration}")
+
+
 def def_exports(def_path):
     """Decorated export name -> argument bytes, from lines '_name@N = name@N'."""
     names = {}
@@ -149,6 +171,17 @@ def main():
         "TarVen_SetMonitorTiltUp": 0, "TarVen_SetMonitorTiltDown": 0,
         "TarVen_SetMonitorBrightness": 0})
     check_imports(stand_in, pe, SYSTEM_DLLS)
+
+    # The sample program binds TarvenK3Cmd.dll at run time, so it must not import it.
+    panel = os.path.join(args.bin, "SamplePanel.exe")
+    pe = pefile.PE(panel, fast_load=True)
+    if pe.FILE_HEADER.Machine != pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_I386"]:
+        fail("SamplePanel.exe is not an i386 image")
+    if pe.OPTIONAL_HEADER.Subsystem != pefile.SUBSYSTEM_TYPE["IMAGE_SUBSYSTEM_WINDOWS_GUI"]:
+        fail("SamplePanel.exe is not a GUI program")
+    check_imports(panel, pe, SYSTEM_DLLS)
+    check_version(panel, pe, PANEL_VERSION, (1, 0, 0, 0))
+    check_manifest(panel, pe, ["Microsoft.Windows.Common-Controls", "<dpiAware"])
 
     print(f"{len(failures)} failed")
     return 1 if failures else 0

@@ -76,7 +76,10 @@ fi
 # ---- one builder at a time per hash ----
 mkdir -p "$BASE"
 exec 9>"$BASE/.$HASH.lock"
-say "waiting for the build lock" && flock -w 3600 9 || die "another build of $DIR holds the lock for over an hour"
+if ! flock -n 9; then
+    say "another build of this image is running: waiting for it"
+    flock -w 3600 9 || die "another build of $DIR holds the lock for over an hour"
+fi
 if [ -f "$DIR/ready" ]; then say "cached image (built meanwhile): $DIR"; exit 0; fi
 
 # ---- space ----
@@ -171,6 +174,7 @@ printf 'virtio_pci\nvirtio_blk\next4\n' >>"$ROOT/etc/initramfs-tools/modules"
 say "apt: kernel, wine, xvfb, imagemagick ... ($(elapsed))"
 # shellcheck disable=SC2086
 in_chroot timeout 2400 apt-get install -y $AMD64_PACKAGES || die "installing the guest packages failed"
+in_chroot apt-get clean
 say "apt: downloading wine32:i386 for the first boot ($(elapsed))"
 # shellcheck disable=SC2086
 in_chroot timeout 1200 apt-get install -y --download-only $I386_PACKAGES || die "downloading wine32:i386 failed"
@@ -213,7 +217,9 @@ fi
 grep '^vm32-guest:' "$BUILD/firstboot.console" | tr -d '\r' | sed 's/^/  /' >&2 || true
 rm -rf "$CTL" "$BUILD/firstboot.console"
 
-e2fsck -fy "$BUILD/rootfs.ext4" >>"$LOG" 2>&1 || [ $? -le 1 ] || die "e2fsck found errors in the image after the first boot"
+# check the image, and give the blocks freed by the apt clean-up back to the host (a sparse file)
+e2fsck -fy -E discard "$BUILD/rootfs.ext4" >>"$LOG" 2>&1 || [ $? -le 1 ] \
+    || die "e2fsck found errors in the image after the first boot"
 
 {
     echo "built $(date -u +%Y-%m-%dT%H:%M:%SZ) in $(elapsed) from $MIRROR"

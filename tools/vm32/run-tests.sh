@@ -16,6 +16,7 @@
 #                                (default: the git top level of the repo holding this script)
 #      TARVEN_VM32_TEST_TIMEOUT  seconds per test (default 300)
 #      TARVEN_VM32_TIMEOUT       seconds for the whole run, boot included (default 1200)
+#      TARVEN_VM32_BOOT_TIMEOUT  seconds for the guest to boot and mount the shares (default 300)
 #      TARVEN_VM32_MODE          auto (default) | vm | native
 #      TARVEN_VM32_CACHE         image cache (see build-image.sh); the image is built here when missing
 #
@@ -38,10 +39,12 @@ usage() { echo "usage: $0 MANIFEST RESULTS_DIR" >&2; exit 2; }
 MANIFEST=$1
 RESULTS=$2
 [ -f "$MANIFEST" ] && [ -r "$MANIFEST" ] || { say "no manifest $MANIFEST"; exit 2; }
+MANIFEST=$(cd "$(dirname "$MANIFEST")" && pwd -P)/$(basename "$MANIFEST")
 TEST_TIMEOUT=${TARVEN_VM32_TEST_TIMEOUT:-300}
 RUN_TIMEOUT=${TARVEN_VM32_TIMEOUT:-1200}
+BOOT_TIMEOUT=${TARVEN_VM32_BOOT_TIMEOUT:-300}
 MODE=${TARVEN_VM32_MODE:-auto}
-[[ "$TEST_TIMEOUT" =~ ^[0-9]+$ && "$RUN_TIMEOUT" =~ ^[0-9]+$ ]] || { say "timeouts must be whole seconds"; exit 2; }
+[[ "$TEST_TIMEOUT" =~ ^[0-9]+$ && "$RUN_TIMEOUT" =~ ^[0-9]+$ && "$BOOT_TIMEOUT" =~ ^[0-9]+$ ]] || { say "timeouts must be whole seconds"; exit 2; }
 case "$MODE" in auto|vm|native) ;; *) say "TARVEN_VM32_MODE must be auto, vm or native"; exit 2 ;; esac
 
 SHARE=${TARVEN_VM32_SHARE:-$(git -C "$HERE" rev-parse --show-toplevel 2>/dev/null || (cd "$HERE/../.." && pwd))}
@@ -87,6 +90,7 @@ cleanup() {
         kill -TERM -- "-$RUNNER_PID" 2>/dev/null || true
         for _ in $(seq 50); do kill -0 "$RUNNER_PID" 2>/dev/null || break; sleep 0.1; done
         kill -KILL -- "-$RUNNER_PID" 2>/dev/null || true
+        wait "$RUNNER_PID" 2>/dev/null || true
         local f
         f=$(cat "$WORK/state/test.pgid" 2>/dev/null) && kill -KILL -- "-$f" 2>/dev/null || true
         f=$(cat "$WORK/state/xvfb.pid" 2>/dev/null) && kill -KILL "$f" 2>/dev/null || true
@@ -96,8 +100,8 @@ cleanup() {
     exit "$rc"
 }
 trap cleanup EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM
+trap 'say "interrupted"; exit 130' INT
+trap 'say "terminated"; exit 143' TERM
 
 T0=$(date +%s)
 elapsed() { echo $(( $(date +%s) - T0 )); }
@@ -183,6 +187,7 @@ cp "$HERE/guest/run-manifest.sh" "$CTL/run-manifest.sh"
     printf 'export VM32_TEST_TIMEOUT\n'
 } >"$CTL/env"
 CONSOLE="$WORK/console.log"
+T0=$(date +%s)   # the time limit covers the VM run, not an image build before it
 
 qemu-system-x86_64 -cpu max,-smap -smp 2 -m 3G -nic none -nographic -no-reboot \
     -kernel "$IMG/vmlinuz" -initrd "$IMG/initrd.img" \
@@ -194,11 +199,12 @@ qemu-system-x86_64 -cpu max,-smap -smp 2 -m 3G -nic none -nographic -no-reboot \
 QEMU_PID=$!
 say "qemu pid $QEMU_PID, shared root $SHARE"
 
+last_console() { say "last console lines:"; tr -d '\r' <"$CONSOLE" | tail -n 30 | sed 's/^/  | /' >&2; }
 shown=0
 booted=
 show_progress() {
     local lines
-    lines=$(tr -d '\r' <"$CONSOLE" | grep -aE '^vm32(-guest)?: ' || true)
+    lines=$(tr -d '\r' <"$CONSOLE" | grep -aoE 'vm32(-guest)?: .*' || true)
     [ -n "$lines" ] || return 0
     local count
     count=$(printf '%s\n' "$lines" | wc -l)
@@ -212,6 +218,11 @@ while kill -0 "$QEMU_PID" 2>/dev/null; do
     show_progress
     if [ -z "$booted" ] && [ -f "$CTL/booted" ]; then booted=1; say "guest booted after $(elapsed)s"; fi
     if [ "$(elapsed)" -ge "$RUN_TIMEOUT" ]; then timed_out=1; break; fi
+    if [ -z "$booted" ] && [ "$(elapsed)" -ge "$BOOT_TIMEOUT" ]; then
+        say "the guest did not boot within ${BOOT_TIMEOUT}s"
+        last_console
+        exit 4
+    fi
     sleep 0.5
 done
 if [ -z "$timed_out" ]; then wait "$QEMU_PID" 2>/dev/null || true; QEMU_PID=; fi
@@ -220,7 +231,6 @@ show_progress
 cp "$CONSOLE" "$RESULTS/vm32-console.log" 2>/dev/null || true
 cp -r "$CTL/results/." "$RESULTS/" 2>/dev/null || true
 
-last_console() { say "last console lines:"; tr -d '\r' <"$CONSOLE" | tail -n 30 | sed 's/^/  | /' >&2; }
 if [ -n "$timed_out" ]; then
     say "TIMEOUT: the VM run passed ${RUN_TIMEOUT}s; killing qemu (pid $QEMU_PID)"
     last_console

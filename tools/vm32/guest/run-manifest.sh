@@ -69,14 +69,24 @@ while IFS= read -r line || [ -n "$line" ]; do
     log="$VM32_RESULTS/$name.log"
     rm -f "$VM32_RESULTS/$name.rc"
     t1=$(now)
-    if cd "$workdir" 2>/dev/null; then
-        timeout -k 10 "$T" bash -c "$cmd" >"$log" 2>&1 </dev/null &
+    # Wine cannot map programs straight from the 9p share (they crash at start-up), so in the VM
+    # each test runs in a copy of its folder on the guest's tmpfs; absolute paths still reach the share.
+    rundir=$workdir
+    if [ "${VM32_MODE:-}" = vm ] && [ -d "$workdir" ]; then
+        rundir=/tmp/vm32-run/$name
+        rm -rf "$rundir"; mkdir -p "$rundir"
+        cp -a "$workdir"/. "$rundir"/ 2>/dev/null
+    fi
+    if cd "$rundir" 2>/dev/null; then
+        : >"$log"   # then append: a writer that outlives the test cannot overwrite what comes after
+        timeout -k 10 "$T" bash -c "$cmd" >>"$log" 2>&1 </dev/null &
         TPGID=$!   # timeout leads its own process group
         echo "$TPGID" >"$VM32_STATE/test.pgid"
         wait "$TPGID"; rc=$?
         kill -KILL -- "-$TPGID" 2>/dev/null   # whatever the test left running
         TPGID=
         cd /
+        [ "$rundir" != "$workdir" ] && rm -rf "$rundir"
         secs=$(since "$t1")
         if { [ $rc = 124 ] || [ $rc = 137 ]; } && awk -v s="$secs" -v t="$T" 'BEGIN { exit !(s >= t - 1) }'; then
             echo "vm32: test timed out after ${T}s (killed)" >>"$log"

@@ -1,0 +1,181 @@
+// The sample control panel: one window, frmSampleApp, whose buttons each call one function of
+// TarvenK3Cmd.dll and show the value it returned. The controls are created from the layout
+// table and the presses dispatched through the button table; nothing runs on its own.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstdint>
+#include <string>
+
+#include "ButtonActions.h"
+#include "ControlLayout.h"
+#include "LibraryBinding.h"
+#include "NumberText.h"
+
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"frmSampleApp";
+// A fixed layout: no sizing border, no maximise box.
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr int kFirstControlId = 100;  // the control at index i of kControls has id 100 + i
+constexpr std::size_t kLongestTextQuoted = 40;
+
+LibraryBinding library;
+HWND focusWhenDeactivated = nullptr;
+
+struct Dpi {
+  int x, y;
+};
+
+Dpi ScreenDpi() {
+  const HDC screen = GetDC(nullptr);
+  const Dpi dpi{GetDeviceCaps(screen, LOGPIXELSX), GetDeviceCaps(screen, LOGPIXELSY)};
+  ReleaseDC(nullptr, screen);
+  return dpi;
+}
+
+struct ControlClass {
+  const wchar_t* name;
+  DWORD style;
+  DWORD exStyle;
+};
+
+ControlClass ClassOf(ControlKind kind) {
+  switch (kind) {
+    case ControlKind::Button: return {L"Button", BS_PUSHBUTTON | BS_MULTILINE | WS_TABSTOP, 0};
+    case ControlKind::TextField: return {L"Edit", ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
+    case ControlKind::Label: return {L"Static", SS_LEFT | SS_NOPREFIX, 0};
+  }
+  return {};
+}
+
+bool CreateControls(HWND window, HINSTANCE instance) {
+  const Dpi dpi = ScreenDpi();
+  const auto font = reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT));
+  for (std::size_t i = 0; i < kControlCount; ++i) {
+    const ControlLayout& c = kControls[i];
+    const ControlClass k = ClassOf(c.kind);
+    const HWND control = CreateWindowExW(
+        k.exStyle, k.name, c.text, WS_CHILD | WS_VISIBLE | k.style, TwipsToPixels(c.left, dpi.x),
+        TwipsToPixels(c.top, dpi.y), TwipsToPixels(c.width, dpi.x), TwipsToPixels(c.height, dpi.y),
+        window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + i)), instance, nullptr);
+    if (!control) return false;
+    SendMessageW(control, WM_SETFONT, font, FALSE);
+  }
+  return true;
+}
+
+HWND Control(HWND window, const wchar_t* name) {
+  return GetDlgItem(window, kFirstControlId + ControlIndex(name));
+}
+
+std::wstring TextOf(HWND control) {
+  std::wstring text(GetWindowTextLengthW(control) + 1, L'\0');
+  text.resize(GetWindowTextW(control, text.data(), static_cast<int>(text.size())));
+  return text;
+}
+
+void Report(HWND window, const std::wstring& what) {
+  MessageBoxW(window, what.c_str(), kWindowTitle, MB_OK | MB_ICONWARNING);
+}
+
+std::wstring FieldReport(const wchar_t* field, std::wstring text) {
+  if (text.size() > kLongestTextQuoted) text = text.substr(0, kLongestTextQuoted) + L"...";
+  return L"The text of " + std::wstring(field) + L", \"" + text +
+         L"\", is not a whole number from -2147483648 to 2147483647.\n\nNothing was called.";
+}
+
+// One press: read the fields, convert them, bind the entry point, call it, show its value.
+// A field that does not convert or a library that cannot be bound stops the press before any
+// call and leaves the result label as it was.
+void Press(HWND window, const ButtonAction& action) {
+  std::wstring texts[2];
+  for (int i = 0; i < 2; ++i)
+    if (action.fields[i]) texts[i] = TextOf(Control(window, action.fields[i]));
+
+  // The second field is converted before the first, so when both are bad the second is named.
+  std::int32_t numbers[2] = {};
+  for (int i = 1; i >= 0; --i) {
+    if (!action.fields[i]) continue;
+    const auto number = FieldNumber(texts[i]);
+    if (!number) {
+      Report(window, FieldReport(action.fields[i], texts[i]));
+      return;
+    }
+    numbers[i] = *number;
+  }
+
+  std::wstring error;
+  const FARPROC entry = library.EntryPoint(action.symbol, error);
+  if (!entry) {
+    Report(window, error);
+    return;
+  }
+
+  const std::wstring result = ReturnValueText(action.call(entry, numbers));
+  SetWindowTextW(Control(window, L"lblReturnValue"), result.c_str());
+}
+
+void PressControl(HWND window, int id) {
+  const int index = id - kFirstControlId;
+  if (index < 0 || index >= static_cast<int>(kControlCount)) return;
+  if (const ButtonAction* action = FindButtonAction(kControls[index].name)) Press(window, *action);
+}
+
+LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      return CreateControls(window, reinterpret_cast<CREATESTRUCTW*>(lParam)->hInstance) ? 0 : -1;
+    case WM_COMMAND:
+      if (HIWORD(wParam) == BN_CLICKED && lParam != 0) PressControl(window, LOWORD(wParam));
+      return 0;
+    case WM_ACTIVATE:
+      // Keyboard focus returns to the control that had it, starting on the first button.
+      if (LOWORD(wParam) == WA_INACTIVE) focusWhenDeactivated = GetFocus();
+      break;
+    case WM_SETFOCUS:
+      SetFocus(focusWhenDeactivated && IsChild(window, focusWhenDeactivated)
+                   ? focusWhenDeactivated
+                   : GetNextDlgTabItem(window, nullptr, FALSE));
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+  InitCommonControls();
+
+  WNDCLASSEXW windowClass = {};
+  windowClass.cbSize = sizeof(windowClass);
+  windowClass.lpfnWndProc = WindowProcedure;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
+  windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  windowClass.lpszClassName = kWindowClass;
+  if (!RegisterClassExW(&windowClass)) return 1;
+
+  const Dpi dpi = ScreenDpi();
+  RECT frame = {0, 0, TwipsToPixels(kClientWidthTwips, dpi.x), TwipsToPixels(kClientHeightTwips, dpi.y)};
+  AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
+  const HWND window = CreateWindowExW(0, kWindowClass, kWindowTitle, kWindowStyle, CW_USEDEFAULT,
+                                      CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
+                                      nullptr, nullptr, instance, nullptr);
+  if (!window) return 1;
+  ShowWindow(window, show);
+  UpdateWindow(window);
+
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (IsDialogMessageW(window, &message)) continue;  // Tab moves focus in tab order
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  return static_cast<int>(message.wParam);
+}

@@ -1,0 +1,67 @@
+# The SDK package for 32-bit Windows developers, a zip made by CPack (`make package`):
+#   bin/        TarvenK3Cmd.dll, SamplePanel.exe
+#   include/    TarvenK3Cmd.h
+#   lib/        TarvenK3Cmd.def, TarvenK3Cmd.lib (MSVC), libTarvenK3Cmd.dll.a (MinGW)
+#   simulator/  the stand-in IO.dll and TarVenCOM.dll with their README.txt; not for production
+#   docs/       API.md
+# Everything in lib/ is made from the library's export table, so new exports follow by
+# themselves. The import library that linking the DLL writes (--out-implib) is never shipped:
+# its symbols are __tcx_X@N, which no caller asks for.
+
+set(sdk_dir ${CMAKE_BINARY_DIR}/sdk)
+set(library_def ${CMAKE_SOURCE_DIR}/Source/TarvenK3Cmd/TarvenK3Cmd.def)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${library_def})
+
+# The decorated export names, from the lines "_tcx_X@N = tcx_X@N".
+file(STRINGS ${library_def} export_lines REGEX "^_[A-Za-z0-9_]+@[0-9]+ *=")
+set(customer_exports "")
+set(mingw_exports "")
+foreach(line IN LISTS export_lines)
+  string(REGEX REPLACE "^_([A-Za-z0-9_]+@[0-9]+).*" "\\1" name "${line}")
+  string(APPEND customer_exports "_${name}\n")
+  string(APPEND mingw_exports "${name} == _${name}\n")
+endforeach()
+
+# The customer's .def lists the names exactly as the DLL exports them. MSVC's lib /def (and
+# lld-link) keeps such an already decorated name as the symbol and asks the DLL for it as is.
+set(customer_def ${sdk_dir}/lib/TarvenK3Cmd.def)
+file(CONFIGURE OUTPUT ${customer_def}
+  CONTENT "LIBRARY TarvenK3Cmd.dll\nEXPORTS\n${customer_exports}")
+# GNU dlltool adds its own underscore to i386 symbols: "tcx_X@N == _tcx_X@N" gives the symbol
+# _tcx_X@N and asks the DLL for _tcx_X@N.
+set(mingw_def ${sdk_dir}/TarvenK3Cmd.mingw.def)
+file(CONFIGURE OUTPUT ${mingw_def}
+  CONTENT "LIBRARY TarvenK3Cmd.dll\nEXPORTS\n${mingw_exports}")
+
+find_program(TARVEN_LLD_LINK NAMES lld-link lld-link-14 REQUIRED)
+set(msvc_lib ${sdk_dir}/lib/TarvenK3Cmd.lib)
+set(mingw_lib ${sdk_dir}/lib/libTarvenK3Cmd.dll.a)
+# lld-link with a .def and no inputs acts as `lib /def:`. llvm-dlltool 14 is no substitute for
+# i386: for decorated stdcall names it asks the DLL for tcx_X@N or tcx_X, or writes weak
+# aliases that link only without /SAFESEH.
+add_custom_command(OUTPUT ${msvc_lib}
+  COMMAND ${TARVEN_LLD_LINK} /machine:x86 /def:${customer_def} /out:${msvc_lib}
+  DEPENDS ${customer_def})
+add_custom_command(OUTPUT ${mingw_lib}
+  COMMAND ${CMAKE_COMMAND} -E env TMPDIR=${sdk_dir} ${CMAKE_DLLTOOL} -d ${mingw_def} -l ${mingw_lib}
+  DEPENDS ${mingw_def}
+  WORKING_DIRECTORY ${sdk_dir})
+add_custom_target(sdk_import_libraries ALL DEPENDS ${msvc_lib} ${mingw_lib})
+
+install(FILES $<TARGET_FILE:TarvenK3Cmd> DESTINATION bin)
+if(TARGET SamplePanel)
+  install(FILES $<TARGET_FILE:SamplePanel> DESTINATION bin)
+endif()
+install(FILES ${CMAKE_SOURCE_DIR}/Source/TarvenK3Cmd/TarvenK3Cmd.h DESTINATION include)
+install(FILES ${customer_def} ${msvc_lib} ${mingw_lib} DESTINATION lib)
+install(FILES $<TARGET_FILE:tarven_sim> $<TARGET_FILE:tarven_sim_tarvencom>
+              ${CMAKE_SOURCE_DIR}/Source/Simulator/README.txt
+        DESTINATION simulator)
+install(FILES ${CMAKE_SOURCE_DIR}/docs/API.md DESTINATION docs)
+
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_NAME TarvenK3-SDK)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(TARVEN_SDK_NAME TarvenK3-SDK-${PROJECT_VERSION}-win32)
+set(CPACK_PACKAGE_FILE_NAME ${TARVEN_SDK_NAME})
+include(CPack)

@@ -1,0 +1,259 @@
+#!/usr/bin/env python3
+"""Checks of the SDK zip as a Windows developer receives it. Each check unpacks it afresh.
+
+  contents  the layout; the .def, the DLL's exports, the API reference and the simulator's
+            README all cover the same functions and settings
+  win32     customer.c built with MinGW against lib/libTarvenK3Cmd.dll.a, and every function
+            of the header linked through lib/TarvenK3Cmd.lib the way MSVC's tools do; both
+            programs import exactly the decorated names from TarvenK3Cmd.dll; a caller that
+            lost __stdcall fails to link
+  win64     customer.c built for x64 and run under wine64 against the win64 build's DLLs and
+            the simulator (the x64 import library is made here: the package is 32-bit)
+"""
+import argparse
+import os
+import re
+import shutil
+import subprocess
+import sys
+import zipfile
+
+import pefile
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+SKIPPED = 77
+failures = []
+
+
+def fail(message):
+    failures.append(message)
+    print("FAIL: " + message)
+
+
+def run(command, **kwargs):
+    print("$ " + " ".join(command))
+    result = subprocess.run(command, capture_output=True, text=True, **kwargs)
+    print(result.stdout + result.stderr, end="")
+    return result
+
+
+def unpack(zip_path, work):
+    """Empties work and unpacks the zip into it; returns the package's top folder."""
+    shutil.rmtree(work, ignore_errors=True)
+    with zipfile.ZipFile(zip_path) as archive:
+        archive.extractall(os.path.join(work, "unpacked"))
+    tops = os.listdir(os.path.join(work, "unpacked"))
+    if len(tops) != 1:
+        sys.exit(f"the zip should hold one top folder, holds {tops}")
+    return os.path.join(work, "unpacked", tops[0])
+
+
+def def_exports(path):
+    """The exported names of a .def: the first word of each line after EXPORTS."""
+    lines = [line.split(";")[0].strip() for line in open(path)]
+    start = lines.index("EXPORTS") + 1
+    return [line.split()[0] for line in lines[start:] if line]
+
+
+def function_name(export):
+    return re.match(r"^_(\w+)@\d+$", export).group(1)
+
+
+def pe_exports(path):
+    pe = pefile.PE(path)
+    return {e.name.decode() for e in pe.DIRECTORY_ENTRY_EXPORT.symbols if e.name}
+
+
+def check_imports(program, exports):
+    """program must import every export of the library by its decorated name, and no other."""
+    pe = pefile.PE(program)
+    imported = None
+    for entry in getattr(pe, "DIRECTORY_ENTRY_IMPORT", []):
+        if entry.dll.decode().lower() == "tarvenk3cmd.dll":
+            if entry.dll.decode() != "TarvenK3Cmd.dll":
+                fail(f"{program} asks for {entry.dll.decode()}")
+            imported = [i.name.decode() if i.name else f"ordinal {i.ordinal}" for i in entry.imports]
+    if imported is None:
+        fail(f"{os.path.basename(program)} imports nothing from TarvenK3Cmd.dll")
+    elif sorted(imported) != sorted(exports):
+        fail(f"{os.path.basename(program)} imports {sorted(imported)} from TarvenK3Cmd.dll, "
+             f"expected {sorted(exports)}")
+
+
+def check_contents(args, sdk):
+    expected = {"bin/TarvenK3Cmd.dll", "include/TarvenK3Cmd.h", "lib/TarvenK3Cmd.def",
+                "lib/TarvenK3Cmd.lib", "lib/libTarvenK3Cmd.dll.a", "simulator/IO.dll",
+                "simulator/TarVenCOM.dll", "simulator/README.txt", "docs/API.md"}
+    if args.panel == "1":
+        expected.add("bin/SamplePanel.exe")
+    found = {os.path.relpath(os.path.join(folder, name), sdk).replace(os.sep, "/")
+             for folder, _, names in os.walk(sdk) for name in names}
+    if found != expected:
+        fail(f"the package holds {sorted(found)}, expected {sorted(expected)}")
+
+    for binary in sorted(f for f in found & expected if f.endswith((".dll", ".exe"))):
+        machine = pefile.PE(os.path.join(sdk, binary), fast_load=True).FILE_HEADER.Machine
+        if machine != pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_I386"]:
+            fail(f"{binary} is not a 32-bit x86 image")
+
+    library_exports = [line.split("=")[0].strip() for line in open(args.library_def)
+                       if re.match(r"^_\w+@\d+\s*=", line)]
+    package_def = os.path.join(sdk, "lib/TarvenK3Cmd.def")
+    if open(package_def).readline().strip() != "LIBRARY TarvenK3Cmd.dll":
+        fail("lib/TarvenK3Cmd.def does not begin with LIBRARY TarvenK3Cmd.dll")
+    if def_exports(package_def) != library_exports:
+        fail(f"lib/TarvenK3Cmd.def lists {def_exports(package_def)}, the library {library_exports}")
+    if pe_exports(os.path.join(sdk, "bin/TarvenK3Cmd.dll")) != set(library_exports):
+        fail("bin/TarvenK3Cmd.dll does not export the names of its .def")
+
+    reference = open(os.path.join(sdk, "docs/API.md")).read()
+    for export in library_exports:
+        name = function_name(export)
+        if not re.search(rf"^#### .*\b{name}\b", reference, re.M) or f"`{export}`" not in reference:
+            fail(f"docs/API.md has no section on {name} naming {export}")
+
+    readme = open(os.path.join(sdk, "simulator/README.txt")).read()
+    if "NOT FOR PRODUCTION" not in readme:
+        fail("simulator/README.txt does not say the stand-ins are not for production")
+    for variable in sorted(set(re.findall(r'"(TARVEN_SIM_\w+)"', open(args.environment).read()))):
+        if variable not in readme:
+            fail(f"simulator/README.txt does not describe {variable}")
+
+
+def build_customer(cc, sdk, import_library, output):
+    """customer.c linked with import_library, named as a file: with -l and -static, MinGW's
+    linker would take lib/TarvenK3Cmd.lib instead."""
+    exports = def_exports(os.path.join(sdk, "lib/TarvenK3Cmd.def"))
+    result = run([cc, "-std=c99", "-Wall", "-Wextra", "-Werror",
+                  "-I", os.path.join(sdk, "include"), os.path.join(HERE, "customer.c"),
+                  import_library, "-Wl,--disable-stdcall-fixup", "-o", output])
+    if result.returncode != 0:
+        fail(f"customer.c does not build with {cc}")
+        return False
+    check_imports(output, exports)
+    return True
+
+
+def check_win32(args, sdk):
+    work = args.work
+    lib = os.path.join(sdk, "lib")
+    exports = def_exports(os.path.join(lib, "TarvenK3Cmd.def"))
+
+    # The program the 32-bit run executes: `wine customer.exe` in this folder.
+    ready = os.path.join(work, "run")
+    os.makedirs(ready)
+    mingw_library = os.path.join(lib, "libTarvenK3Cmd.dll.a")
+    if build_customer(args.cc, sdk, mingw_library, os.path.join(ready, "customer.exe")):
+        for dll in ("bin/TarvenK3Cmd.dll", "simulator/IO.dll", "simulator/TarVenCOM.dll"):
+            shutil.copy(os.path.join(sdk, dll), ready)
+
+    # MSVC's way: an object that takes the address of every exported function, as the header
+    # declares it, linked with /SAFESEH and no runtime, which only the import library can serve.
+    references = os.path.join(work, "references.c")
+    with open(references, "w") as out:
+        out.write('#include "TarvenK3Cmd.h"\nstatic void* const used[] = {\n')
+        out.writelines(f"  (void*)&{function_name(e)},\n" for e in exports)
+        out.write("};\nint entry(void) {\n  int n = 0;\n"
+                  "  for (unsigned i = 0; i < sizeof used / sizeof used[0]; ++i) n += used[i] != 0;\n"
+                  "  return n;\n}\n")
+    obj = os.path.join(work, "references.obj")
+    msvc_program = os.path.join(work, "msvc.exe")
+    msvc_link = [args.lld_link, "/machine:x86", "/entry:entry", "/subsystem:console",
+                 "/nodefaultlib", "/safeseh", os.path.join(lib, "TarvenK3Cmd.lib")]
+    if run([args.clang, "--target=i686-pc-windows-msvc", "-Wall", "-Werror",
+            "-I", os.path.join(sdk, "include"), "-c", references, "-o", obj]).returncode != 0:
+        fail("the header's functions do not compile for the MSVC target")
+    elif run([*msvc_link, obj, f"/out:{msvc_program}"]).returncode != 0:
+        fail("lib/TarvenK3Cmd.lib does not link the header's functions")
+    else:
+        check_imports(msvc_program, exports)
+
+    # A caller whose declaration lost __stdcall asks for _tcx_OpenTARVEN; nothing may serve it.
+    cdecl = os.path.join(work, "cdecl.c")
+    with open(cdecl, "w") as out:
+        out.write("int tcx_OpenTARVEN(void);\nint entry(void) { return tcx_OpenTARVEN(); }\n")
+    mingw_obj, msvc_obj = os.path.join(work, "cdecl.o"), os.path.join(work, "cdecl.obj")
+    for tool, compile_, link in (
+            ("lib/libTarvenK3Cmd.dll.a", [args.cc, "-c", cdecl, "-o", mingw_obj],
+             [args.cc, "-nostdlib", "-Wl,--disable-stdcall-fixup", mingw_obj, mingw_library,
+              "-o", os.path.join(work, "cdecl.exe")]),
+            ("lib/TarvenK3Cmd.lib", [args.clang, "--target=i686-pc-windows-msvc", "-c", cdecl, "-o", msvc_obj],
+             [*msvc_link, msvc_obj, f"/out:{os.path.join(work, 'cdecl-msvc.exe')}"])):
+        if run(compile_).returncode != 0:
+            fail(f"cdecl.c does not compile for {tool}")
+            continue
+        linked = run(link)
+        if linked.returncode == 0 or "tcx_OpenTARVEN" not in linked.stderr:
+            fail(f"a cdecl call of tcx_OpenTARVEN is not refused by {tool}")
+
+
+def check_win64(args, sdk):
+    win64_bin = os.path.join(args.win64_build, "bin")
+    dlls = [os.path.join(win64_bin, name) for name in ("TarvenK3Cmd.dll", "IO.dll", "TarVenCOM.dll")]
+    missing = [d for d in dlls if not os.path.exists(d)]
+    if missing:
+        print(f"skipped: the win64 build is not there ({', '.join(missing)})")
+        return SKIPPED
+
+    # x64 has no stdcall decoration: the symbol tcx_X asks the DLL for _tcx_X@N.
+    work = args.work
+    exports = def_exports(os.path.join(sdk, "lib/TarvenK3Cmd.def"))
+    x64_def = os.path.join(work, "TarvenK3Cmd-x64.def")
+    with open(x64_def, "w") as out:
+        out.write("LIBRARY TarvenK3Cmd.dll\nEXPORTS\n")
+        out.writelines(f"{function_name(e)} == {e}\n" for e in exports)
+    x64_library = os.path.join(work, "libTarvenK3Cmd.dll.a")
+    if run([args.dlltool, "-d", x64_def, "-l", x64_library],
+           env=dict(os.environ, TMPDIR=work)).returncode != 0:
+        fail("no x64 import library")
+        return 1
+
+    ready = os.path.join(work, "run")
+    os.makedirs(ready)
+    if not build_customer(args.cc, sdk, x64_library, os.path.join(ready, "customer.exe")):
+        return 1
+    for dll in dlls:
+        shutil.copy(dll, ready)
+
+    plain = {k: v for k, v in os.environ.items() if not k.startswith("TARVEN_SIM_")}
+    try:
+        defaults = run([args.wine, args.wine_dir, "customer.exe"], cwd=ready, env=plain)
+        if defaults.returncode != 0:
+            fail(f"the customer program found {defaults.returncode} mismatches with the simulator")
+        # The program's checks must be able to fail: without a unit they do.
+        absent = run([args.wine, args.wine_dir, "customer.exe"], cwd=ready,
+                     env=dict(plain, TARVEN_SIM_UNIT="absent"))
+        if absent.returncode == 0 or "FAIL tcx_OpenTARVEN: 2" not in absent.stdout:
+            fail("the customer program did not notice a missing unit")
+    finally:
+        run([args.wine, args.wine_dir, "--stop"])
+    return 0
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("check", choices=["contents", "win32", "win64"])
+    parser.add_argument("--zip", required=True, help="the zip cpack made")
+    parser.add_argument("--work", required=True, help="a folder of this check's own")
+    parser.add_argument("--library-def", help="contents: the library's own .def")
+    parser.add_argument("--environment", help="contents: the simulator's Environment.cpp")
+    parser.add_argument("--panel", default="0", help="contents: 1 if bin/ has SamplePanel.exe")
+    parser.add_argument("--cc", help="win32, win64: MinGW C compiler")
+    parser.add_argument("--clang", help="win32: clang")
+    parser.add_argument("--lld-link", help="win32: lld-link")
+    parser.add_argument("--dlltool", help="win64: x86_64 GNU dlltool")
+    parser.add_argument("--win64-build", help="win64: the win64 build folder")
+    parser.add_argument("--wine", help="win64: tests/wine/wine64.sh")
+    parser.add_argument("--wine-dir", help="win64: folder for the Wine prefix")
+    args = parser.parse_args()
+
+    sdk = unpack(args.zip, args.work)
+    status = {"contents": check_contents, "win32": check_win32, "win64": check_win64}[args.check](args, sdk)
+    if status == SKIPPED:
+        return SKIPPED
+    print(f"{len(failures)} failed")
+    return 1 if failures or status else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
