@@ -42,6 +42,8 @@ fuzz: deps
 bench: deps
 	@cmake --preset host >/dev/null && cmake --build --preset host --target radio_bench_free_ports radio_bench_simulator
 	@build/host/bench/radio_bench_free_ports && build/host/bench/radio_bench_simulator
+	@cmake --preset win32 >/dev/null && cmake --build --preset win32 --target TarvenK3Cmd SamplePanel >/dev/null
+	@bench/binary-sizes.sh build/win32/bin
 
 # The library side by side with its reference model over many more random call sequences than
 # make test runs: SOAK_SEQUENCES sequences of SOAK_LENGTH calls, seeds from SOAK_SEED on.
@@ -51,3 +53,12 @@ SOAK_SEED ?= 1000001
 soak: deps
 	@cmake --preset host >/dev/null && cmake --build --preset host --target model_check
 	@build/host/tests/model/model_check --sequences $(SOAK_SEQUENCES) --length $(SOAK_LENGTH) --first-seed $(SOAK_SEED)
+
+# The virtual machine that runs the 32-bit Windows tests where this kernel cannot.
+vm32-image:
+	@tools/vm32/build-image.sh
+
+# Just the 32-bit Windows tests.
+test-win32: deps
+	@cmake --preset win32 >/dev/null && cmake --build --preset win32
+	@ctest --preset win32 -R 'win32'

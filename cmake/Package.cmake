@@ -59,6 +59,14 @@ install(FILES $<TARGET_FILE:tarven_sim> $<TARGET_FILE:tarven_sim_tarvencom>
         DESTINATION simulator)
 install(FILES ${CMAKE_SOURCE_DIR}/docs/API.md DESTINATION docs)
 
+# Ship the binaries without their symbol tables (the static checks run on the unstripped build).
+install(CODE "
+  file(GLOB shipped \"\${CMAKE_INSTALL_PREFIX}/bin/*\" \"\${CMAKE_INSTALL_PREFIX}/simulator/*.dll\")
+  foreach(binary \${shipped})
+    execute_process(COMMAND ${CMAKE_STRIP} --strip-unneeded \${binary} COMMAND_ERROR_IS_FATAL ANY)
+  endforeach()
+")
+
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME TarvenK3-SDK)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
