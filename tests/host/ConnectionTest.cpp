@@ -9,16 +9,6 @@
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
-using PortWrite = std::pair<std::uint16_t, std::uint8_t>;
-
-namespace {
-
-const std::vector<PortWrite> kSuperIoSequence = {
-    {0x2E, 0x87}, {0x2E, 0x87}, {0x2E, 0x07}, {0x2F, 0x01}, {0x2E, 0x60},
-    {0x2F, 0xDE}, {0x2E, 0x30}, {0x2F, 0x00}, {0x2E, 0xF0}, {0x2F, 0x08},
-};
-
-}  // namespace
 
 using ResultCodes = LibraryTest;
 

@@ -12,14 +12,9 @@
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 using ::testing::IsEmpty;
-using PortWrite = std::pair<std::uint16_t, std::uint8_t>;
 
 namespace {
 
-const std::vector<PortWrite> kSuperIoSequence = {
-    {0x2E, 0x87}, {0x2E, 0x87}, {0x2E, 0x07}, {0x2F, 0x01}, {0x2E, 0x60},
-    {0x2F, 0xDE}, {0x2E, 0x30}, {0x2F, 0x00}, {0x2E, 0xF0}, {0x2F, 0x08},
-};
 
 // What the tuner saw, in order: "28: BE 28 8E 70 @0" for a written frame, "2A @40" for a
 // status read, each with the tuner's clock in milliseconds.
