@@ -15,19 +15,27 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 8)
 else()
   add_test(NAME win32_run
     COMMAND ${CMAKE_SOURCE_DIR}/tools/vm32/run-tests.sh ${TARVEN_WIN32_MANIFEST} ${TARVEN_WIN32_RESULTS})
-  set_tests_properties(win32_run PROPERTIES FIXTURES_SETUP win32 TIMEOUT 1500)
+  # It runs after the package checks, which leave the customer program built against the SDK
+  # package ready for it.
+  set_tests_properties(win32_run PROPERTIES FIXTURES_SETUP win32 FIXTURES_REQUIRED sdk_customer
+                                            TIMEOUT 1500)
 endif()
 
-# add_windows_test(NAME COMMAND program.exe [args...] [WIN32_COMMAND shell command])
-# PROGRAM is a file of this build's bin folder, where the DLLs it loads stand beside it. The
-# 32-bit run executes `wine program.exe args...` in that folder, or WIN32_COMMAND if given
-# (a shell command line for the guest, where DISPLAY names a running X server).
+# add_windows_test(NAME COMMAND program.exe [args...] [WIN32_COMMAND shell command]
+#                  [WORKING_DIRECTORY dir])
+# PROGRAM is a file of this build's bin folder (or of WORKING_DIRECTORY), where the DLLs it
+# loads stand beside it. The 32-bit run executes `wine program.exe args...` in that folder, or
+# WIN32_COMMAND if given (a shell command line for the guest, where DISPLAY names a running X
+# server).
 function(add_windows_test name)
-  cmake_parse_arguments(ARG "" "WIN32_COMMAND" "COMMAND" ${ARGN})
+  cmake_parse_arguments(ARG "" "WIN32_COMMAND;WORKING_DIRECTORY" "COMMAND" ${ARGN})
+  if(NOT ARG_WORKING_DIRECTORY)
+    set(ARG_WORKING_DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
+  endif()
   if(CMAKE_SIZEOF_VOID_P EQUAL 8)
     add_test(NAME ${name}
       COMMAND ${TARVEN_WINE64} ${CMAKE_BINARY_DIR} ${ARG_COMMAND}
-      WORKING_DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
+      WORKING_DIRECTORY ${ARG_WORKING_DIRECTORY})
     set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300)
   else()
     set(command "${ARG_WIN32_COMMAND}")
@@ -36,7 +44,7 @@ function(add_windows_test name)
       set(command "wine ${command}")
     endif()
     set_property(GLOBAL APPEND_STRING PROPERTY TARVEN_WIN32_TESTS
-      "${name}\t${CMAKE_RUNTIME_OUTPUT_DIRECTORY}\t${command}\n")
+      "${name}\t${ARG_WORKING_DIRECTORY}\t${command}\n")
     add_test(NAME win32:${name}
       COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/win32-result.sh ${TARVEN_WIN32_RESULTS} ${name})
     set_tests_properties(win32:${name} PROPERTIES FIXTURES_REQUIRED win32)
