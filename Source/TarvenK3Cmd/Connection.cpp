@@ -8,12 +8,12 @@
 #include "LibraryState.h"
 #include "PortIo.h"
 #include "ParallelPortSetup.h"
+#include "Radio.h"
 #include "TarvenK3Cmd.h"
 
 namespace {
 
 constexpr DWORD kOpenMode = 0x00FE0102;
-constexpr BYTE kRadioClosedPattern = 0x98;
 
 constexpr char kAcceptedModels[][5] = {"QX7A", "QX7B", "QX7C", "QX7D", "QX7E", "QX7F", "QX7G"};
 
