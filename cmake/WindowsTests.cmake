@@ -13,8 +13,10 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   add_test(NAME wine_stop COMMAND ${TARVEN_WINE64} ${CMAKE_BINARY_DIR} --stop)
   set_tests_properties(wine_stop PROPERTIES FIXTURES_CLEANUP wine)
 else()
+  # Each program may take up to 10 minutes: the virtual machine runs in software emulation.
   add_test(NAME win32_run
-    COMMAND ${CMAKE_SOURCE_DIR}/tools/vm32/run-tests.sh ${TARVEN_WIN32_MANIFEST} ${TARVEN_WIN32_RESULTS})
+    COMMAND ${CMAKE_COMMAND} -E env TARVEN_VM32_TEST_TIMEOUT=600
+            ${CMAKE_SOURCE_DIR}/tools/vm32/run-tests.sh ${TARVEN_WIN32_MANIFEST} ${TARVEN_WIN32_RESULTS})
   # It runs after the package checks, which leave the customer program built against the SDK
   # package ready for it.
   set_tests_properties(win32_run PROPERTIES FIXTURES_SETUP win32 FIXTURES_REQUIRED sdk_customer

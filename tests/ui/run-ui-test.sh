@@ -19,7 +19,7 @@ if [ "${TARVEN_WIN32:-}" = 1 ]; then
   arch=win32
   wine_run=(wine)
   bin=$PWD  # the 32-bit run starts us in (a copy of) the bin folder
-  limit=280
+  limit=560
 else
   arch=win64
   wine_run=("$here/../wine/wine64.sh" "$build/ui")
