@@ -40,6 +40,7 @@ if ! { cmake --preset $preset -B "$build" && cmake --build "$build" -j2 --target
   exit 1
 fi
 
+. "$root/tests/wine/xvfb.sh"
 xvfb_pid=
 cleanup() {
   wine_stop
@@ -50,14 +51,7 @@ trap cleanup EXIT
 interactive=1
 if [ -z "${DISPLAY:-}" ]; then
   interactive=0
-  displayfile=$(mktemp)
-  Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$displayfile" >/dev/null 2>&1 </dev/null &
-  xvfb_pid=$!
-  for _ in $(seq 100); do [ -s "$displayfile" ] && break; sleep 0.1; done
-  display=$(tr -dc '0-9' <"$displayfile")
-  rm -f "$displayfile"
-  [ -n "$display" ] || { echo "demo: Xvfb did not start"; exit 1; }
-  export DISPLAY=":$display"
+  start_xvfb || { echo "demo: Xvfb did not start"; exit 1; }
   echo "demo: no display; using a virtual one ($DISPLAY)"
 fi
 

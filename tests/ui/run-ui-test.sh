@@ -27,6 +27,8 @@ fi
 shot="$build/panel-$arch"
 log="$build/panel-ui-$arch.log"
 
+# shellcheck source=../wine/xvfb.sh
+. "$here/../wine/xvfb.sh"
 xvfb_pid=
 cleanup() {
   [ "$arch" = win64 ] && "$here/../wine/wine64.sh" "$build/ui" --stop
@@ -35,14 +37,7 @@ cleanup() {
 trap cleanup EXIT
 
 if [ "$arch" = win64 ]; then
-  displayfile=$(mktemp)
-  Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$displayfile" >/dev/null 2>&1 </dev/null &
-  xvfb_pid=$!
-  for _ in $(seq 100); do [ -s "$displayfile" ] && break; sleep 0.1; done
-  display=$(tr -dc '0-9' <"$displayfile")
-  rm -f "$displayfile"
-  [ -n "$display" ] || { echo "Xvfb did not start"; exit 1; }
-  export DISPLAY=":$display"
+  start_xvfb || { echo "Xvfb did not start"; exit 1; }
   mkdir -p "$build/ui"
   [ -f "$build/ui/wineprefix/system.reg" ] || timeout "$limit" "${wine_run[@]}" wineboot --init
 fi
