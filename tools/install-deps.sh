@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need; quick when they are all present.
 set -euo pipefail
+# shellcheck source=apt-retry.sh
+. "$(dirname "$0")/apt-retry.sh"
 
 packages=(
   make cmake g++ python3 python3-pefile
   googletest libbenchmark-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
+  g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32
   wine64 fonts-wine xvfb x11-apps imagemagick
   lld-14 llvm-14 clang-14 libclang-rt-14-dev
-  zip unzip
+  zip unzip sigrok-cli
 )
 
 missing=()
@@ -21,5 +24,7 @@ sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"
 echo "installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+# A suite whose index is out of step on the mirror fails the update, but the install may well find
+# everything in the indexes that did arrive: the install decides.
+apt_retry $sudo apt-get update -qq || echo "apt-get update failed; trying the install with the indexes that arrived" >&2
+APT_RETRY_LOG=/dev/null apt_retry $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

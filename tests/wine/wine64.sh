@@ -11,4 +11,11 @@ if [ "${1:-}" = "--stop" ]; then
   [ -d "$WINEPREFIX" ] && /usr/lib/wine/wineserver64 -k 2>/dev/null
   exit 0
 fi
+if [ "${1:-}" = "wineboot" ]; then
+  # A new prefix gets Wine's own fonts (Tahoma, MS Sans Serif, ...): started by this loader path,
+  # Wine does not look for them where Debian puts them, and falls back to wider faces.
+  /usr/lib/wine/wine64 "$@" || exit
+  "$(dirname "$0")/wine-fonts.sh" "$WINEPREFIX"
+  exit
+fi
 exec /usr/lib/wine/wine64 "$@"

@@ -13,13 +13,15 @@
 set -euo pipefail
 
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# shellcheck source=../apt-retry.sh
+. "$HERE/../apt-retry.sh"
 SUITE=bookworm
 # wine32 and the 32-bit libraries it loads for windows; installed offline in the first boot, because their
 # maintainer scripts run 32-bit code, which the build host may not be able to execute.
 I386_PACKAGES="wine32:i386 libx11-6:i386 libxext6:i386 libxrender1:i386 libxrandr2:i386 libxi6:i386
   libxcursor1:i386 libxfixes3:i386 libxinerama1:i386 libxcomposite1:i386 libxxf86vm1:i386
   libfreetype6:i386 libfontconfig1:i386 libgnutls30:i386"
-AMD64_PACKAGES="linux-image-amd64 wine wine64 fonts-wine xvfb x11-apps imagemagick procps bash coreutils
+AMD64_PACKAGES="linux-image-amd64 wine wine64 fonts-wine xvfb x11-apps imagemagick procps bash coreutils python3
   util-linux kmod libx11-6 libxext6 libxrender1 libxrandr2 libxi6 libxcursor1 libxfixes3 libxinerama1
   libxcomposite1 libxxf86vm1 libfreetype6 libfontconfig1 libgnutls30"
 
@@ -68,8 +70,8 @@ export PATH="$PATH:/usr/sbin:/sbin"
 if [ ${#need_pkgs[@]} -gt 0 ]; then
     say "installing host packages: ${need_pkgs[*]}"
     export DEBIAN_FRONTEND=noninteractive
-    timeout 300 apt-get update -qq >&2 || die "apt-get update failed (no package mirror reachable?)"
-    timeout 900 apt-get install -y -qq --no-install-recommends "${need_pkgs[@]}" >&2 \
+    apt_retry timeout 300 apt-get update -qq || say "apt-get update failed; trying the install with the indexes that arrived"
+    apt_retry timeout 900 apt-get install -y -qq --no-install-recommends "${need_pkgs[@]}" >&2 \
         || die "cannot install host packages: ${need_pkgs[*]}"
 fi
 
@@ -96,8 +98,7 @@ find_uri() {  # $1: awk regex the URI must match
 }
 MIRROR=${TARVEN_VM32_MIRROR:-$(find_uri '/debian$')}
 MIRROR=${MIRROR:-http://deb.debian.org/debian}
-SECURITY=$(find_uri '/debian-security$')
-say "mirror: $MIRROR${SECURITY:+ (security: $SECURITY)}"
+say "mirror: $MIRROR"
 timeout 30 wget -q -O /dev/null "$MIRROR/dists/$SUITE/Release" || die "cannot reach the Debian mirror $MIRROR"
 
 # ---- build folder, cleaned on any exit ----
@@ -136,14 +137,21 @@ LOG="$BUILD/build.log"
 : >"$LOG"
 
 say "debootstrap $SUITE (minbase, amd64) ... [log: $LOG]"
-timeout 1500 debootstrap --variant=minbase --arch=amd64 "$SUITE" "$ROOT" "$MIRROR" >>"$LOG" 2>&1 \
+# each try starts from an empty folder: a debootstrap cut short leaves a half-made root behind
+debootstrap_fresh() {
+    rm -rf --one-file-system "$ROOT"
+    timeout 1500 debootstrap --variant=minbase --arch=amd64 "$SUITE" "$ROOT" "$MIRROR"
+}
+APT_RETRY_LOG=$LOG apt_retry debootstrap_fresh \
     || die "debootstrap failed (see log above)"
 say "debootstrap done ($(elapsed))"
 
+# The main and updates suites only, for both architectures: the VM runs offline, so it needs no security
+# suite, whose i386 index a mirror may hold out of step for hours; and multiarch needs the amd64 and i386
+# twins of a package at the same version, which one set of suites gives.
 {
     echo "deb $MIRROR $SUITE main"
     echo "deb $MIRROR $SUITE-updates main"
-    [ -n "$SECURITY" ] && echo "deb $SECURITY $SUITE-security main"
 } >"$ROOT/etc/apt/sources.list"
 cat >"$ROOT/etc/apt/apt.conf.d/90tarven" <<'EOF'
 APT::Install-Recommends "false";
@@ -161,23 +169,24 @@ mount -t sysfs sys "$ROOT/sys"
 mount --bind /dev "$ROOT/dev"
 mount -t devpts devpts "$ROOT/dev/pts" -o newinstance 2>/dev/null || true
 
-in_chroot() { DEBIAN_FRONTEND=noninteractive LANG=C.UTF-8 chroot "$ROOT" "$@" >>"$LOG" 2>&1; }
+in_chroot() { DEBIAN_FRONTEND=noninteractive LANG=C.UTF-8 chroot "$ROOT" "$@"; }
+apt_chroot() { APT_RETRY_LOG=$LOG apt_retry in_chroot "$@"; }
 
 say "apt: i386 architecture, initramfs-tools ..."
-in_chroot dpkg --add-architecture i386
-in_chroot timeout 600 apt-get update || die "apt-get update in the guest failed"
-in_chroot timeout 900 apt-get install -y initramfs-tools kmod || die "installing initramfs-tools failed"
+in_chroot dpkg --add-architecture i386 >>"$LOG" 2>&1
+apt_chroot timeout 600 apt-get update || die "apt-get update in the guest failed"
+apt_chroot timeout 900 apt-get install -y initramfs-tools kmod || die "installing initramfs-tools failed"
 # a small initrd: only the modules to reach the virtio root disk
 sed -i 's/^MODULES=.*/MODULES=list/' "$ROOT/etc/initramfs-tools/initramfs.conf"
 printf 'virtio_pci\nvirtio_blk\next4\n' >>"$ROOT/etc/initramfs-tools/modules"
 
 say "apt: kernel, wine, xvfb, imagemagick ... ($(elapsed))"
 # shellcheck disable=SC2086
-in_chroot timeout 2400 apt-get install -y $AMD64_PACKAGES || die "installing the guest packages failed"
-in_chroot apt-get clean
+apt_chroot timeout 2400 apt-get install -y $AMD64_PACKAGES || die "installing the guest packages failed"
+in_chroot apt-get clean >>"$LOG" 2>&1
 say "apt: downloading wine32:i386 for the first boot ($(elapsed))"
 # shellcheck disable=SC2086
-in_chroot timeout 1200 apt-get install -y --download-only $I386_PACKAGES || die "downloading wine32:i386 failed"
+apt_chroot timeout 1200 apt-get install -y --download-only $I386_PACKAGES || die "downloading wine32:i386 failed"
 mkdir -p "$ROOT/var/lib/tarven-vm32"
 echo $I386_PACKAGES >"$ROOT/var/lib/tarven-vm32/i386-packages"
 unmount_chroot
@@ -198,7 +207,7 @@ mkfs.ext4 -q -F -L tarvenroot -d "$ROOT" "$BUILD/rootfs.ext4" "${size_mb}M" >>"$
 rm -rf --one-file-system "$ROOT"
 
 # ---- first boot (writable): install wine32:i386 offline, make the win32 prefix, clean apt ----
-say "first boot: installing wine32:i386 and making the win32 prefix (a few minutes) ($(elapsed))"
+say "first boot: installing wine32:i386 and making the win32 and win64 prefixes (a few minutes) ($(elapsed))"
 CTL="$BUILD/ctl"; mkdir -p "$CTL"
 timeout 1800 qemu-system-x86_64 -cpu max,-smap -smp 2 -m 3G -nic none -nographic -no-reboot \
     -kernel "$BUILD/vmlinuz" -initrd "$BUILD/initrd.img" \

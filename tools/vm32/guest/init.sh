@@ -1,6 +1,7 @@
 #!/bin/bash
 # PID 1 of the vm32 guest (installed as /sbin/tarven-init by build-image.sh; started with init=).
-#   tarven_mode=firstboot  (writable disk) install wine32:i386 offline, make the win32 prefix, clean apt
+#   tarven_mode=firstboot  (writable disk) install wine32:i386 offline, make the win32 prefix and the win64
+#                          (WoW64) prefix in which 64-bit programs start 32-bit ones, clean apt
 #   tarven_mode=run        (snapshot disk) mount the run's control share and the shared root, then run the
 #                          control share's run-manifest.sh
 # The host talks to it through the 9p share "tarvenctl" (mounted at /run/tarven-ctl): its file "env" names the
@@ -10,6 +11,7 @@ export PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin
 export HOME=/root LANG=C.UTF-8 TERM=dumb
 CTL=/run/tarven-ctl
 PREFIX32=/root/.wine32
+PREFIX64=/root/.wine64
 
 say() { echo "vm32-guest: $*"; }
 
@@ -73,6 +75,19 @@ firstboot() {
     [ $ok = 1 ] || return 1
     say "win32 prefix ready at $PREFIX32 after $(cut -d' ' -f1 /proc/uptime)s"
 
+    # A win64 prefix runs 64-bit programs and, through WoW64, the 32-bit programs they start.
+    Xvfb :99 -nolisten tcp -screen 0 1024x768x24 >/tmp/xvfb.log 2>&1 &
+    xpid=$!
+    for _ in $(seq 100); do [ -S /tmp/.X11-unix/X99 ] && break; sleep 0.1; done
+    export WINEPREFIX=$PREFIX64 WINEARCH=win64
+    timeout 900 /usr/lib/wine/wine64 wineboot --init 2>&1 | tail -n 5
+    timeout 120 wineserver -w
+    [ -d "$PREFIX64/drive_c/windows/syswow64" ] || { say "no win64 prefix at $PREFIX64"; ok=0; }
+    timeout 60 wineserver -k; timeout 60 wineserver -w
+    kill "$xpid" 2>/dev/null; wait "$xpid" 2>/dev/null
+    [ $ok = 1 ] || return 1
+    say "win64 prefix ready at $PREFIX64 after $(cut -d' ' -f1 /proc/uptime)s"
+
     apt-get clean
     rm -rf /var/lib/apt/lists/* /var/cache/apt/*.bin /tmp/* /root/.cache
     echo ok >"$CTL/firstboot.ok"
@@ -92,7 +107,7 @@ case "$mode" in
             fi
             echo booted >"$CTL/booted"
             VM32_MODE=vm VM32_MANIFEST="$CTL/manifest" VM32_RESULTS="$CTL/results" VM32_STATE="$CTL" \
-                WINEPREFIX=$PREFIX32 \
+                WINEPREFIX=$PREFIX32 WINEPREFIX64=$PREFIX64 \
                 bash "$CTL/run-manifest.sh"
         else
             say "the control share has no env or run-manifest.sh"

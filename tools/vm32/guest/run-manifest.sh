@@ -6,6 +6,8 @@
 #          VM32_STATE     private files: xvfb.pid, test.pgid, runner.done (default: VM32_RESULTS)
 #          VM32_TEST_TIMEOUT  seconds per test (default 300); VM32_MODE vm|native (for messages)
 #          WINEPREFIX     the win32 prefix (made with wineboot --init when it has no system.reg yet)
+#          WINEPREFIX64   a win64 (WoW64) prefix, where there is one (the VM's): 64-bit programs that
+#                         start 32-bit ones run there with /usr/lib/wine/wine64
 # Prints progress lines "vm32: ..."; writes VM32_STATE/runner.done when every test has run.
 set -u
 : "${VM32_MANIFEST:?}" "${VM32_RESULTS:?}" "${WINEPREFIX:?}"
@@ -17,6 +19,7 @@ say() { echo "vm32: $*"; }
 now() { date +%s.%N; }
 since() { awk -v a="$1" -v b="$(now)" 'BEGIN { printf "%.1f", b - a }'; }
 
+[ -n "${WINEPREFIX64:-}" ] && export WINEPREFIX64
 export WINEPREFIX WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml=" TARVEN_WIN32=1
 XPID=
 TPGID=
@@ -54,6 +57,10 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
         echo failed >"$VM32_STATE/prefix.failed"; exit 1
     fi
 fi
+# Wine's own fonts in every prefix (its dialogs' faces), which Wine does not find where Debian keeps them.
+for p in "$WINEPREFIX" ${WINEPREFIX64:+"$WINEPREFIX64"}; do
+    [ -d "$p/drive_c/windows" ] && mkdir -p "$p/drive_c/windows/Fonts" && cp -n /usr/share/wine/fonts/* "$p/drive_c/windows/Fonts/"
+done
 wineserver -p >/dev/null 2>&1
 timeout 180 wine cmd /c exit 0 >/dev/null 2>&1 </dev/null || say "warning: the first wine start failed"
 say "first wine start: $(since "$t0")s (display $DISPLAY, $VM32_MODE)"
