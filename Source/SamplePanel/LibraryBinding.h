@@ -6,18 +6,21 @@
 
 #include <windows.h>
 
-#include <map>
-#include <string>
+#include "MessageText.h"
 
 class LibraryBinding {
  public:
   // The entry point exported as symbol; nullptr when the library cannot be loaded or lacks
   // it, with error saying which and why.
-  FARPROC EntryPoint(const char* symbol, std::wstring& error);
+  FARPROC EntryPoint(const char* symbol, MessageText& error);
 
  private:
+  struct Bound {
+    const char* symbol;
+    FARPROC entry;
+  };
   HMODULE library_ = nullptr;
-  std::map<std::string, FARPROC> entryPoints_;
+  Bound bound_[16] = {};  // one per function the panel calls, in the order first called
 };
 
 // The library file, by name alone.

@@ -6,14 +6,23 @@ namespace {
 
 bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 
-std::wstring UpperHex(std::uint32_t pattern) {
+// Writes the digits of value in base (10 or 16, upper case) at out, most significant first,
+// without leading zeros; returns the end of what it wrote.
+wchar_t* Digits(std::uint32_t value, std::uint32_t base, wchar_t* out) {
   constexpr wchar_t kDigits[] = L"0123456789ABCDEF";
-  std::wstring text;
+  wchar_t reversed[10];
+  int count = 0;
   do {
-    text.insert(text.begin(), kDigits[pattern & 0xF]);
-    pattern >>= 4;
-  } while (pattern != 0);
-  return text;
+    reversed[count++] = kDigits[value % base];
+    value /= base;
+  } while (value != 0);
+  while (count > 0) *out++ = reversed[--count];
+  return out;
+}
+
+wchar_t* Append(const wchar_t* text, wchar_t* out) {
+  while (*text) *out++ = *text++;
+  return out;
 }
 
 }  // namespace
@@ -40,6 +49,15 @@ std::optional<std::int32_t> FieldNumber(std::wstring_view text) {
   return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
 }
 
-std::wstring ReturnValueText(std::int32_t value) {
-  return std::to_wstring(value) + L" (" + UpperHex(static_cast<std::uint32_t>(value)) + L"H)";
+ReturnText ReturnValueText(std::int32_t value) {
+  ReturnText result;
+  const auto pattern = static_cast<std::uint32_t>(value);
+  wchar_t* out = result.text;
+  if (value < 0) *out++ = L'-';
+  out = Digits(value < 0 ? 0u - pattern : pattern, 10, out);
+  out = Append(L" (", out);
+  out = Digits(pattern, 16, out);
+  out = Append(L"H)", out);
+  *out = L'\0';
+  return result;
 }

@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <optional>
-#include <string>
 #include <string_view>
 
 // A field's text as a signed 32-bit decimal number: blanks around it, an optional sign, then
@@ -13,4 +12,8 @@ std::optional<std::int32_t> FieldNumber(std::wstring_view text);
 
 // The result label's text: the value in decimal, then its 32-bit two's-complement pattern in
 // upper-case hexadecimal without leading zeros, as in "9890 (26A2H)" or "-1 (FFFFFFFFH)".
-std::wstring ReturnValueText(std::int32_t value);
+// The longest, "-2147483648 (80000000H)", has 23 characters.
+struct ReturnText {
+  wchar_t text[24];
+};
+ReturnText ReturnValueText(std::int32_t value);

@@ -6,11 +6,13 @@
 #include <commctrl.h>
 
 #include <cstdint>
-#include <string>
+#include <cstdlib>
+#include <utility>
 
 #include "ButtonActions.h"
 #include "ControlLayout.h"
 #include "LibraryBinding.h"
+#include "MessageText.h"
 #include "NumberText.h"
 
 namespace {
@@ -70,51 +72,72 @@ HWND Control(HWND window, const wchar_t* name) {
   return GetDlgItem(window, kFirstControlId + ControlIndex(name));
 }
 
-std::wstring TextOf(HWND control) {
-  std::wstring text(GetWindowTextLengthW(control) + 1, L'\0');
-  text.resize(GetWindowTextW(control, text.data(), static_cast<int>(text.size())));
-  return text;
-}
+// A control's whole text, however long the user made it.
+class ControlText {
+ public:
+  ControlText() = default;
+  explicit ControlText(HWND control) {
+    const int capacity = GetWindowTextLengthW(control) + 1;
+    text_ = static_cast<wchar_t*>(std::calloc(capacity, sizeof(wchar_t)));
+    if (text_) length_ = GetWindowTextW(control, text_, capacity);
+  }
+  ~ControlText() { std::free(text_); }
+  ControlText(const ControlText&) = delete;
+  ControlText& operator=(ControlText&& other) {
+    std::swap(text_, other.text_);
+    std::swap(length_, other.length_);
+    return *this;
+  }
+  std::wstring_view View() const { return {text_ ? text_ : L"", static_cast<std::size_t>(length_)}; }
 
-void Report(HWND window, const std::wstring& what) {
+ private:
+  wchar_t* text_ = nullptr;
+  int length_ = 0;
+};
+
+void Report(HWND window, const MessageText& what) {
   MessageBoxW(window, what.c_str(), kWindowTitle, MB_OK | MB_ICONWARNING);
 }
 
-std::wstring FieldReport(const wchar_t* field, std::wstring text) {
-  if (text.size() > kLongestTextQuoted) text = text.substr(0, kLongestTextQuoted) + L"...";
-  return L"The text of " + std::wstring(field) + L", \"" + text +
-         L"\", is not a whole number from -2147483648 to 2147483647.\n\nNothing was called.";
+void ReportField(HWND window, const wchar_t* field, std::wstring_view text) {
+  wchar_t quoted[kLongestTextQuoted + 4] = {};
+  const std::size_t shown = text.size() > kLongestTextQuoted ? kLongestTextQuoted : text.size();
+  text.copy(quoted, shown);
+  if (shown < text.size()) quoted[shown] = quoted[shown + 1] = quoted[shown + 2] = L'.';
+  MessageText message;
+  message << L"The text of " << field << L", \"" << quoted
+          << L"\", is not a whole number from -2147483648 to 2147483647.\n\nNothing was called.";
+  Report(window, message);
 }
 
 // One press: read the fields, convert them, bind the entry point, call it, show its value.
 // A field that does not convert or a library that cannot be bound stops the press before any
 // call and leaves the result label as it was.
 void Press(HWND window, const ButtonAction& action) {
-  std::wstring texts[2];
+  ControlText texts[2];
   for (int i = 0; i < 2; ++i)
-    if (action.fields[i]) texts[i] = TextOf(Control(window, action.fields[i]));
+    if (action.fields[i]) texts[i] = ControlText(Control(window, action.fields[i]));
 
   // The second field is converted before the first, so when both are bad the second is named.
   std::int32_t numbers[2] = {};
   for (int i = 1; i >= 0; --i) {
     if (!action.fields[i]) continue;
-    const auto number = FieldNumber(texts[i]);
+    const auto number = FieldNumber(texts[i].View());
     if (!number) {
-      Report(window, FieldReport(action.fields[i], texts[i]));
+      ReportField(window, action.fields[i], texts[i].View());
       return;
     }
     numbers[i] = *number;
   }
 
-  std::wstring error;
+  MessageText error;
   const FARPROC entry = library.EntryPoint(action.symbol, error);
   if (!entry) {
     Report(window, error);
     return;
   }
 
-  const std::wstring result = ReturnValueText(action.call(entry, numbers));
-  SetWindowTextW(Control(window, L"lblReturnValue"), result.c_str());
+  SetWindowTextW(Control(window, L"lblReturnValue"), ReturnValueText(action.call(entry, numbers)).text);
 }
 
 void PressControl(HWND window, int id) {

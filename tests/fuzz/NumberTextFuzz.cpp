@@ -20,6 +20,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       std::abort();
     }
   const std::wstring decimal = std::to_wstring(*value);
-  if (FieldNumber(decimal) != value || ReturnValueText(*value).rfind(decimal + L" (", 0) != 0) std::abort();
+  if (FieldNumber(decimal) != value || std::wstring(ReturnValueText(*value).text).rfind(decimal + L" (", 0) != 0) std::abort();
   return 0;
 }

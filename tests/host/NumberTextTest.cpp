@@ -4,11 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <string>
 
 #include "NumberText.h"
 
 using ::testing::Eq;
 using ::testing::Optional;
+
+std::wstring Shown(std::int32_t value) { return ReturnValueText(value).text; }
 
 TEST(FieldNumber, BlanksAroundTheNumberAreIgnored) {
   EXPECT_THAT(FieldNumber(L" 12 "), Optional(12));
@@ -42,15 +45,15 @@ TEST(FieldNumber, TheWholeSigned32BitRangeConvertsAndNothingBeyondIt) {
 }
 
 TEST(ReturnValueText, ShowsDecimalThenTheHexPatternWithoutLeadingZeros) {
-  EXPECT_EQ(ReturnValueText(0), L"0 (0H)");
-  EXPECT_EQ(ReturnValueText(1), L"1 (1H)");
-  EXPECT_EQ(ReturnValueText(3), L"3 (3H)");
-  EXPECT_EQ(ReturnValueText(9890), L"9890 (26A2H)");
-  EXPECT_EQ(ReturnValueText(INT32_MAX), L"2147483647 (7FFFFFFFH)");
+  EXPECT_EQ(Shown(0), L"0 (0H)");
+  EXPECT_EQ(Shown(1), L"1 (1H)");
+  EXPECT_EQ(Shown(3), L"3 (3H)");
+  EXPECT_EQ(Shown(9890), L"9890 (26A2H)");
+  EXPECT_EQ(Shown(INT32_MAX), L"2147483647 (7FFFFFFFH)");
 }
 
 TEST(ReturnValueText, NegativeValuesShowTheirTwosComplementPatternInEightDigits) {
-  EXPECT_EQ(ReturnValueText(-1), L"-1 (FFFFFFFFH)");
-  EXPECT_EQ(ReturnValueText(INT32_MIN), L"-2147483648 (80000000H)");
-  EXPECT_EQ(ReturnValueText(-256), L"-256 (FFFFFF00H)");
+  EXPECT_EQ(Shown(-1), L"-1 (FFFFFFFFH)");
+  EXPECT_EQ(Shown(INT32_MIN), L"-2147483648 (80000000H)");
+  EXPECT_EQ(Shown(-256), L"-256 (FFFFFF00H)");
 }

@@ -6,13 +6,18 @@
 - the stand-in IO.dll pops its stdcall arguments and leaves its cdecl ones to the caller;
 - imports: only Windows system DLLs (and, for the library, IO.dll and TarVenCOM.dll); no
   compiler runtime DLLs;
-- the version resources carry the expected strings and numbers.
+- the version resources carry the expected strings and numbers;
+- with --package: every binary of the SDK zip as shipped stays within its size and imports
+  only what its kind may: no thread library, and nothing from KERNEL32 that starts threads,
+  installs exception handlers, or reads or suspends other threads.
 """
 import argparse
 import os
 import re
 import subprocess
 import sys
+import tempfile
+import zipfile
 
 import pefile
 
@@ -23,6 +28,33 @@ LIBRARY_VERSION = {"FileVersion": "1.0.0.1", "ProductVersion": "1.0.0.1",
                    "FileDescription": "TARVEN-K3 SDK", "ProductName": "TARVEN"}
 
 PANEL_VERSION = {"FileVersion": "1.00", "ProductVersion": "1.00", "ProductName": "SamplePanel"}
+
+UI_DLLS = {"user32.dll", "gdi32.dll", "comctl32.dll"}
+
+# The binaries that run in customers' processes and on their PCs: path in the zip -> size limit
+# in bytes and the DLLs it may import.
+SHIPPED = {
+    "bin/TarvenK3Cmd.dll": (24 * 1024, {"kernel32.dll", "msvcrt.dll", "io.dll", "tarvencom.dll"}),
+    "bin/SamplePanel.exe": (64 * 1024, {"kernel32.dll", "msvcrt.dll"} | UI_DLLS),
+}
+
+# Functions a vendor binary must not bring into its caller's process.
+FORBIDDEN_IMPORTS = {
+    "kernel32.dll": {
+        # threads of its own
+        "CreateThread", "CreateRemoteThread", "CreateRemoteThreadEx", "QueueUserWorkItem",
+        "CreateThreadpoolWork", "CreateThreadpoolTimer", "CreateThreadpoolWait", "CreateTimerQueueTimer",
+        "RegisterWaitForSingleObject",
+        # process-wide exception handlers
+        "AddVectoredExceptionHandler", "AddVectoredContinueHandler", "SetUnhandledExceptionFilter",
+        # other threads' state
+        "GetThreadContext", "SetThreadContext", "Wow64GetThreadContext", "SuspendThread",
+        "ResumeThread", "OpenThread",
+    },
+    "msvcrt.dll": {"_beginthread", "_beginthreadex"},
+}
+# A program may set its own process's unhandled-exception filter, as the C runtime's start-up does.
+PROGRAM_MAY_IMPORT = {"SetUnhandledExceptionFilter"}
 
 failures = []
 
@@ -94,6 +126,38 @@ def check_imports(path, pe, allowed):
         fail(f"{os.path.basename(path)} imports {dll}")
 
 
+def imported_functions(pe):
+    """DLL name (lower case) -> names of the functions imported from it."""
+    pe.parse_data_directories(directories=[pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_IMPORT"]])
+    return {d.dll.decode().lower(): {i.name.decode() for i in d.imports if i.name}
+            for d in getattr(pe, "DIRECTORY_ENTRY_IMPORT", [])}
+
+
+def check_shipped(zip_path):
+    with tempfile.TemporaryDirectory() as work:
+        with zipfile.ZipFile(zip_path) as archive:
+            archive.extractall(work)
+        (top,) = os.listdir(work)
+        for name, (limit, allowed) in SHIPPED.items():
+            path = os.path.join(work, top, name)
+            if not os.path.exists(path):
+                fail(f"the package has no {name}")
+                continue
+            size = os.path.getsize(path)
+            print(f"{name}: {size} bytes (limit {limit})")
+            if size > limit:
+                fail(f"{name} is {size} bytes, over its limit of {limit}")
+            pe = pefile.PE(path, fast_load=True)
+            program = not pe.is_dll()
+            imports = imported_functions(pe)
+            for dll in sorted(set(imports) - allowed):
+                fail(f"{name} imports {dll}")
+            for dll, functions in imports.items():
+                forbidden = FORBIDDEN_IMPORTS.get(dll, set()) - (PROGRAM_MAY_IMPORT if program else set())
+                for function in sorted(functions & forbidden):
+                    fail(f"{name} imports {function} from {dll}")
+
+
 def check_version(path, pe, strings, fixed):
     pe.parse_data_directories(directories=[pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_RESOURCE"]])
     found = {}
@@ -146,10 +210,15 @@ def def_exports(def_path):
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--bin", required=True)
-    parser.add_argument("--objdump", required=True)
-    parser.add_argument("--exports", required=True, help="the library's .def")
+    parser.add_argument("--bin")
+    parser.add_argument("--objdump")
+    parser.add_argument("--exports", help="the library's .def")
+    parser.add_argument("--package", help="the SDK zip: check its shipped binaries only")
     args = parser.parse_args()
+    if args.package:
+        check_shipped(args.package)
+        print(f"{len(failures)} failed")
+        return 1 if failures else 0
 
     library = os.path.join(args.bin, "TarvenK3Cmd.dll")
     pe = pefile.PE(library, fast_load=True)
