@@ -2,6 +2,7 @@
 #   bin/        TarvenK3Cmd.dll, SamplePanel.exe
 #   include/    TarvenK3Cmd.h
 #   lib/        TarvenK3Cmd.def, TarvenK3Cmd.lib (MSVC), libTarvenK3Cmd.dll.a (MinGW)
+#   lib/cmake/TarvenK3/  the config and version files of find_package(TarvenK3 CONFIG)
 #   simulator/  the stand-in IO.dll and TarVenCOM.dll with their README.txt; not for production
 #   docs/       API.md
 # Everything in lib/ is made from the library's export table, so new exports follow by
@@ -58,6 +59,13 @@ install(FILES $<TARGET_FILE:tarven_sim> $<TARGET_FILE:tarven_sim_tarvencom>
               ${CMAKE_SOURCE_DIR}/Source/Simulator/README.txt
         DESTINATION simulator)
 install(FILES ${CMAKE_SOURCE_DIR}/docs/API.md DESTINATION docs)
+
+include(CMakePackageConfigHelpers)
+set(package_version_file ${sdk_dir}/TarvenK3ConfigVersion.cmake)
+write_basic_package_version_file(${package_version_file}
+  VERSION ${PROJECT_VERSION} COMPATIBILITY SameMajorVersion ARCH_INDEPENDENT)
+install(FILES ${CMAKE_SOURCE_DIR}/cmake/package/TarvenK3Config.cmake ${package_version_file}
+        DESTINATION lib/cmake/TarvenK3)
 
 # Ship the binaries without their symbol tables (the static checks run on the unstripped build).
 install(CODE "

@@ -7,6 +7,8 @@
             of the header linked through lib/TarvenK3Cmd.lib the way MSVC's tools do; both
             programs import exactly the decorated names from TarvenK3Cmd.dll; a caller that
             lost __stdcall fails to link
+  cmake     a customer's CMake project (consumer/) built with MinGW against the unpacked zip
+            through find_package(TarvenK3); the program imports exactly the decorated names
   win64     customer.c built for x64 and run under wine64 against the win64 build's DLLs and
             the simulator (the x64 import library is made here: the package is 32-bit)
 """
@@ -82,6 +84,7 @@ def check_imports(program, exports):
 
 def check_contents(args, sdk):
     expected = {"bin/TarvenK3Cmd.dll", "include/TarvenK3Cmd.h", "lib/TarvenK3Cmd.def",
+                "lib/cmake/TarvenK3/TarvenK3Config.cmake", "lib/cmake/TarvenK3/TarvenK3ConfigVersion.cmake",
                 "lib/TarvenK3Cmd.lib", "lib/libTarvenK3Cmd.dll.a", "simulator/IO.dll",
                 "simulator/TarVenCOM.dll", "simulator/README.txt", "docs/API.md"}
     if args.panel == "1":
@@ -187,6 +190,27 @@ def check_win32(args, sdk):
             fail(f"a cdecl call of tcx_OpenTARVEN is not refused by {tool}")
 
 
+def check_cmake(args, sdk):
+    """Leaves WORK/run/customer.exe with the package's 32-bit DLLs beside it."""
+    build = os.path.join(args.work, "build")
+    configured = run([args.cmake, "-S", os.path.join(HERE, "consumer"), "-B", build,
+                      "-DCMAKE_SYSTEM_NAME=Windows", f"-DCMAKE_C_COMPILER={args.cc}",
+                      f"-DCMAKE_PREFIX_PATH={sdk}", "-DCMAKE_BUILD_TYPE=Release"])
+    if configured.returncode != 0:
+        fail("the customer's CMake project does not configure against the package")
+        return 1
+    if run([args.cmake, "--build", build]).returncode != 0:
+        fail("the customer's CMake project does not build against the package")
+        return 1
+    program = os.path.join(build, "customer.exe")
+    check_imports(program, def_exports(os.path.join(sdk, "lib/TarvenK3Cmd.def")))
+    ready = os.path.join(args.work, "run")
+    os.makedirs(ready)
+    for path in (program, "bin/TarvenK3Cmd.dll", "simulator/IO.dll", "simulator/TarVenCOM.dll"):
+        shutil.copy(os.path.join(sdk, path), ready)
+    return 0
+
+
 def check_win64(args, sdk):
     win64_bin = os.path.join(args.win64_build, "bin")
     dlls = [os.path.join(win64_bin, name) for name in ("TarvenK3Cmd.dll", "IO.dll", "TarVenCOM.dll")]
@@ -232,13 +256,14 @@ def check_win64(args, sdk):
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("check", choices=["contents", "win32", "win64"])
+    parser.add_argument("check", choices=["contents", "win32", "cmake", "win64"])
     parser.add_argument("--zip", required=True, help="the zip cpack made")
     parser.add_argument("--work", required=True, help="a folder of this check's own")
     parser.add_argument("--library-def", help="contents: the library's own .def")
     parser.add_argument("--environment", help="contents: the simulator's Environment.cpp")
     parser.add_argument("--panel", default="0", help="contents: 1 if bin/ has SamplePanel.exe")
-    parser.add_argument("--cc", help="win32, win64: MinGW C compiler")
+    parser.add_argument("--cc", help="win32, cmake, win64: MinGW C compiler")
+    parser.add_argument("--cmake", help="cmake: the cmake program")
     parser.add_argument("--clang", help="win32: clang")
     parser.add_argument("--lld-link", help="win32: lld-link")
     parser.add_argument("--dlltool", help="win64: x86_64 GNU dlltool")
@@ -248,7 +273,8 @@ def main():
     args = parser.parse_args()
 
     sdk = unpack(args.zip, args.work)
-    status = {"contents": check_contents, "win32": check_win32, "win64": check_win64}[args.check](args, sdk)
+    status = {"contents": check_contents, "win32": check_win32, "cmake": check_cmake,
+              "win64": check_win64}[args.check](args, sdk)
     if status == SKIPPED:
         return SKIPPED
     print(f"{len(failures)} failed")
