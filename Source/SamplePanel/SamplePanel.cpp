@@ -25,6 +25,15 @@ constexpr std::size_t kLongestTextQuoted = 40;
 
 LibraryBinding library;
 HWND focusWhenDeactivated = nullptr;
+HFONT controlFont = nullptr;
+
+// The controls' font: MS Sans Serif at 8 points, the classic face of forms laid out in twips,
+// which every Windows has. Its captions fit the designed button sizes where wider faces do not.
+HFONT CreateControlFont(int dotsPerInchY) {
+  return CreateFontW(-MulDiv(8, dotsPerInchY, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
+                     L"MS Sans Serif");
+}
 
 struct Dpi {
   int x, y;
@@ -54,7 +63,8 @@ ControlClass ClassOf(ControlKind kind) {
 
 bool CreateControls(HWND window, HINSTANCE instance) {
   const Dpi dpi = ScreenDpi();
-  const auto font = reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT));
+  controlFont = CreateControlFont(dpi.y);
+  const auto font = reinterpret_cast<WPARAM>(controlFont ? controlFont : GetStockObject(DEFAULT_GUI_FONT));
   for (std::size_t i = 0; i < kControlCount; ++i) {
     const ControlLayout& c = kControls[i];
     const ControlClass k = ClassOf(c.kind);
@@ -163,6 +173,7 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
                    : GetNextDlgTabItem(window, nullptr, FALSE));
       return 0;
     case WM_DESTROY:
+      if (controlFont) DeleteObject(controlFont);
       PostQuitMessage(0);
       return 0;
   }
