@@ -44,6 +44,7 @@ bench: deps
 	@build/host/bench/radio_bench_free_ports && build/host/bench/radio_bench_simulator
 	@cmake --preset win32 >/dev/null && cmake --build --preset win32 --target TarvenK3Cmd SamplePanel >/dev/null
 	@bench/binary-sizes.sh build/win32/bin
+	@cmake --preset win64 >/dev/null && cmake --build --preset win64 --target bridge_bench >/dev/null && cd build/win64/bin && ../../../tests/wine/wine64.sh $(CURDIR)/build/win64 bridge_bench.exe
 
 # The library side by side with its reference model over many more random call sequences than
 # make test runs: SOAK_SEQUENCES sequences of SOAK_LENGTH calls, seeds from SOAK_SEED on.
