@@ -20,8 +20,9 @@ test: build
 demo: deps
 	@tools/demo.sh
 
-# The SDK zip for 32-bit Windows developers (cmake/Package.cmake), made from the win32 build.
+# The SDK zip (cmake/Package.cmake), made from the win32 build; its 64-bit DLL from the win64 build.
 package: deps
+	@cmake --preset win64 >/dev/null && cmake --build --preset win64 --target TarvenK3Bridge TarvenK3Bridge_lib64
 	@cmake --preset win32 >/dev/null && cmake --build --preset win32 --target package
 	@echo "SDK package: $$(ls -t $(CURDIR)/build/win32/TarvenK3-SDK-*-win32.zip | head -1)"
 
