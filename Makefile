@@ -20,8 +20,9 @@ test: build
 demo: deps
 	@tools/demo.sh
 
-# The SDK zip for 32-bit Windows developers (cmake/Package.cmake), made from the win32 build.
+# The SDK zip (cmake/Package.cmake), made from the win32 build; its 64-bit DLL from the win64 build.
 package: deps
+	@cmake --preset win64 >/dev/null && cmake --build --preset win64 --target TarvenK3Bridge TarvenK3Bridge_lib64
 	@cmake --preset win32 >/dev/null && cmake --build --preset win32 --target package
 	@echo "SDK package: $$(ls -t $(CURDIR)/build/win32/TarvenK3-SDK-*-win32.zip | head -1)"
 
@@ -46,6 +47,7 @@ bench: deps
 	@bench/binary-sizes.sh build/win32/bin
 	@echo "shipped in the SDK zip, beside their limits:"
 	@python3 tests/static/check_binaries.py --package $$(ls -t build/win32/TarvenK3-SDK-*-win32.zip | head -1)
+	@cmake --preset win64 >/dev/null && cmake --build --preset win64 --target bridge_bench >/dev/null && cd build/win64/bin && ../../../tests/wine/wine64.sh $(CURDIR)/build/win64 bridge_bench.exe
 
 # The library side by side with its reference model over many more random call sequences than
 # make test runs: SOAK_SEQUENCES sequences of SOAK_LENGTH calls, seeds from SOAK_SEED on.

@@ -3,8 +3,12 @@
 #   include/    TarvenK3Cmd.h
 #   lib/        TarvenK3Cmd.def, TarvenK3Cmd.lib (MSVC), libTarvenK3Cmd.dll.a (MinGW)
 #   lib/cmake/TarvenK3/  the config and version files of find_package(TarvenK3 CONFIG)
+#   bin64/      for 64-bit programs: the 64-bit TarvenK3Cmd.dll, and in bin64/x86/ its 32-bit host
+#               TarvenK3Host.exe with the library (the real IO.dll and TarVenCOM.dll go there too)
+#   lib64/      TarvenK3Cmd.lib (MSVC, x64), libTarvenK3Cmd.dll.a (MinGW, x64)
 #   simulator/  the stand-in IO.dll and TarVenCOM.dll with their README.txt; not for production
 #   docs/       API.md
+# bin64/TarvenK3Cmd.dll and lib64/ come from the win64 build beside this one (TARVEN_WIN64_BUILD).
 # Everything in lib/ is made from the library's export table, so new exports follow by
 # themselves. The import library that linking the DLL writes (--out-implib) is never shipped:
 # its symbols are __tcx_X@N, which no caller asks for.
@@ -35,6 +39,7 @@ file(CONFIGURE OUTPUT ${mingw_def}
   CONTENT "LIBRARY TarvenK3Cmd.dll\nEXPORTS\n${mingw_exports}")
 
 find_program(TARVEN_LLD_LINK NAMES lld-link lld-link-14 REQUIRED)
+find_program(TARVEN_X64_STRIP NAMES x86_64-w64-mingw32-strip REQUIRED)
 set(msvc_lib ${sdk_dir}/lib/TarvenK3Cmd.lib)
 set(mingw_lib ${sdk_dir}/lib/libTarvenK3Cmd.dll.a)
 # lld-link with a .def and no inputs acts as `lib /def:`. llvm-dlltool 14 is no substitute for
@@ -66,13 +71,33 @@ write_basic_package_version_file(${package_version_file}
   VERSION ${PROJECT_VERSION} COMPATIBILITY SameMajorVersion ARCH_INDEPENDENT)
 install(FILES ${CMAKE_SOURCE_DIR}/cmake/package/TarvenK3Config.cmake ${package_version_file}
         DESTINATION lib/cmake/TarvenK3)
+# For 64-bit programs: the 64-bit DLL and its import libraries, made by the win64 build.
+set(TARVEN_WIN64_BUILD ${CMAKE_BINARY_DIR}/../win64 CACHE PATH
+    "win64 build folder whose DLLs the win64 customer program runs against")
+set(bridge_dll ${TARVEN_WIN64_BUILD}/bin/bin64/TarvenK3Cmd.dll)
+set(lib64_files ${TARVEN_WIN64_BUILD}/lib64/TarvenK3Cmd.lib ${TARVEN_WIN64_BUILD}/lib64/libTarvenK3Cmd.dll.a)
+install(CODE "
+  foreach(file ${bridge_dll} ${lib64_files})
+    if(NOT EXISTS \${file})
+      message(FATAL_ERROR \"The package needs the 64-bit DLL and lib64/ of the win64 build: \${file} is \"
+        \"missing. Build them: cmake --preset win64 && cmake --build --preset win64 --target \"
+        \"TarvenK3Bridge TarvenK3Bridge_lib64\")
+    endif()
+  endforeach()
+")
+install(FILES ${bridge_dll} DESTINATION bin64)
+install(FILES $<TARGET_FILE:TarvenK3Host> $<TARGET_FILE:TarvenK3Cmd> DESTINATION bin64/x86)
+install(FILES ${lib64_files} DESTINATION lib64)
 
 # Ship the binaries without their symbol tables (the static checks run on the unstripped build).
 install(CODE "
-  file(GLOB shipped \"\${CMAKE_INSTALL_PREFIX}/bin/*\" \"\${CMAKE_INSTALL_PREFIX}/simulator/*.dll\")
+  file(GLOB shipped \"\${CMAKE_INSTALL_PREFIX}/bin/*\" \"\${CMAKE_INSTALL_PREFIX}/simulator/*.dll\"
+                    \"\${CMAKE_INSTALL_PREFIX}/bin64/x86/*\")
   foreach(binary \${shipped})
     execute_process(COMMAND ${CMAKE_STRIP} --strip-unneeded \${binary} COMMAND_ERROR_IS_FATAL ANY)
   endforeach()
+  execute_process(COMMAND ${TARVEN_X64_STRIP} --strip-unneeded \${CMAKE_INSTALL_PREFIX}/bin64/TarvenK3Cmd.dll
+                  COMMAND_ERROR_IS_FATAL ANY)
 ")
 
 set(CPACK_GENERATOR ZIP)

@@ -18,9 +18,9 @@ else()
     COMMAND ${CMAKE_COMMAND} -E env TARVEN_VM32_TEST_TIMEOUT=600
             ${CMAKE_SOURCE_DIR}/tools/vm32/run-tests.sh ${TARVEN_WIN32_MANIFEST} ${TARVEN_WIN32_RESULTS})
   # It runs after the package checks, which leave the customer program built against the SDK
-  # package ready for it.
-  set_tests_properties(win32_run PROPERTIES FIXTURES_SETUP win32 FIXTURES_REQUIRED sdk_customer
-                                            TIMEOUT 1500)
+  # package ready for it, and after the bridge's test folder is laid out (tests/bridge).
+  set_tests_properties(win32_run PROPERTIES FIXTURES_SETUP win32
+                                            FIXTURES_REQUIRED "sdk_customer;bridge_layout" TIMEOUT 1500)
 endif()
 
 # add_windows_test(NAME COMMAND program.exe [args...] [WIN32_COMMAND shell command]

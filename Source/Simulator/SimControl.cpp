@@ -8,6 +8,10 @@
 using sim::Pc;
 
 extern "C" void __cdecl TarvenSim_Reset(void) { sim::Reset(); }
+extern "C" void __cdecl TarvenSim_ResetFromEnvironment(void) {
+  sim::Reset();
+  sim::ConfigureFromEnvironment(Pc());
+}
 extern "C" void __cdecl TarvenSim_SetPortAccess(int granted) { Pc().portAccessGranted = granted != 0; }
 extern "C" void __cdecl TarvenSim_SetUnitPresent(int present) { Pc().monitor.present = present != 0; }
 extern "C" void __cdecl TarvenSim_SetModel(const char* fourCharacters) {

@@ -22,6 +22,9 @@ typedef struct TarvenSimEvent {
 } TarvenSimEvent;
 
 void __cdecl TarvenSim_Reset(void);
+/* A fresh simulated PC configured from the TARVEN_SIM_* environment variables, as a program
+ * started now would find it. */
+void __cdecl TarvenSim_ResetFromEnvironment(void);
 void __cdecl TarvenSim_SetPortAccess(int granted);
 void __cdecl TarvenSim_SetUnitPresent(int present);
 void __cdecl TarvenSim_SetModel(const char* fourCharacters);

@@ -6,7 +6,8 @@
   win32     customer.c built with MinGW against lib/libTarvenK3Cmd.dll.a, and every function
             of the header linked through lib/TarvenK3Cmd.lib the way MSVC's tools do; both
             programs import exactly the decorated names from TarvenK3Cmd.dll; a caller that
-            lost __stdcall fails to link
+            lost __stdcall fails to link. The same for x64 against lib64/, importing the plain
+            names; that customer.exe is left in run64/ with bin64/ for the 32-bit run
   cmake     a customer's CMake project (consumer/) built with MinGW against the unpacked zip
             through find_package(TarvenK3); the program imports exactly the decorated names
   win64     customer.c built for x64 and run under wine64 against the win64 build's DLLs and
@@ -86,7 +87,9 @@ def check_contents(args, sdk):
     expected = {"bin/TarvenK3Cmd.dll", "include/TarvenK3Cmd.h", "lib/TarvenK3Cmd.def",
                 "lib/cmake/TarvenK3/TarvenK3Config.cmake", "lib/cmake/TarvenK3/TarvenK3ConfigVersion.cmake",
                 "lib/TarvenK3Cmd.lib", "lib/libTarvenK3Cmd.dll.a", "simulator/IO.dll",
-                "simulator/TarVenCOM.dll", "simulator/README.txt", "docs/API.md"}
+                "simulator/TarVenCOM.dll", "simulator/README.txt", "docs/API.md",
+                "bin64/TarvenK3Cmd.dll", "bin64/x86/TarvenK3Host.exe", "bin64/x86/TarvenK3Cmd.dll",
+                "lib64/TarvenK3Cmd.lib", "lib64/libTarvenK3Cmd.dll.a"}
     if args.panel == "1":
         expected.add("bin/SamplePanel.exe")
     found = {os.path.relpath(os.path.join(folder, name), sdk).replace(os.sep, "/")
@@ -96,8 +99,9 @@ def check_contents(args, sdk):
 
     for binary in sorted(f for f in found & expected if f.endswith((".dll", ".exe"))):
         machine = pefile.PE(os.path.join(sdk, binary), fast_load=True).FILE_HEADER.Machine
-        if machine != pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_I386"]:
-            fail(f"{binary} is not a 32-bit x86 image")
+        x64 = binary == "bin64/TarvenK3Cmd.dll"
+        if machine != pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_AMD64" if x64 else "IMAGE_FILE_MACHINE_I386"]:
+            fail(f"{binary} is not a {'64-bit x64' if x64 else '32-bit x86'} image")
 
     library_exports = [line.split("=")[0].strip() for line in open(args.library_def)
                        if re.match(r"^_\w+@\d+\s*=", line)]
@@ -108,6 +112,9 @@ def check_contents(args, sdk):
         fail(f"lib/TarvenK3Cmd.def lists {def_exports(package_def)}, the library {library_exports}")
     if pe_exports(os.path.join(sdk, "bin/TarvenK3Cmd.dll")) != set(library_exports):
         fail("bin/TarvenK3Cmd.dll does not export the names of its .def")
+    if pe_exports(os.path.join(sdk, "bin64/TarvenK3Cmd.dll")) != set(library_exports) | set(
+            function_name(e) for e in library_exports):
+        fail("bin64/TarvenK3Cmd.dll does not export the decorated and the plain names")
 
     reference = open(os.path.join(sdk, "docs/API.md")).read()
     for export in library_exports:
@@ -123,10 +130,11 @@ def check_contents(args, sdk):
             fail(f"simulator/README.txt does not describe {variable}")
 
 
-def build_customer(cc, sdk, import_library, output):
+def build_customer(cc, sdk, import_library, output, exports=None):
     """customer.c linked with import_library, named as a file: with -l and -static, MinGW's
-    linker would take lib/TarvenK3Cmd.lib instead."""
-    exports = def_exports(os.path.join(sdk, "lib/TarvenK3Cmd.def"))
+    linker would take lib/TarvenK3Cmd.lib instead. exports: the names it must import, by
+    default those of lib/TarvenK3Cmd.def."""
+    exports = exports or def_exports(os.path.join(sdk, "lib/TarvenK3Cmd.def"))
     result = run([cc, "-std=c99", "-Wall", "-Wextra", "-Werror",
                   "-I", os.path.join(sdk, "include"), os.path.join(HERE, "customer.c"),
                   import_library, "-Wl,--disable-stdcall-fixup", "-o", output])
@@ -135,6 +143,33 @@ def build_customer(cc, sdk, import_library, output):
         return False
     check_imports(output, exports)
     return True
+
+
+def link_msvc_references(args, sdk, work, lib, machine, imports):
+    """MSVC's way: an object that takes the address of every exported function, as the header
+    declares it, linked (with /SAFESEH on x86) and no runtime, which only the import library
+    TarvenK3Cmd.lib in lib can serve. Returns the link command line without its inputs."""
+    references = os.path.join(work, f"references-{machine}.c")
+    with open(references, "w") as out:
+        out.write('#include "TarvenK3Cmd.h"\nstatic void* const used[] = {\n')
+        out.writelines(f"  (void*)&{function_name(e)},\n" for e in def_exports(os.path.join(sdk, "lib/TarvenK3Cmd.def")))
+        out.write("};\nint entry(void) {\n  int n = 0;\n"
+                  "  for (unsigned i = 0; i < sizeof used / sizeof used[0]; ++i) n += used[i] != 0;\n"
+                  "  return n;\n}\n")
+    obj = os.path.join(work, f"references-{machine}.obj")
+    msvc_program = os.path.join(work, f"msvc-{machine}.exe")
+    msvc_link = [args.lld_link, f"/machine:{machine}", "/entry:entry", "/subsystem:console",
+                 "/nodefaultlib", *(["/safeseh"] if machine == "x86" else []),
+                 os.path.join(sdk, lib, "TarvenK3Cmd.lib")]
+    target = "i686-pc-windows-msvc" if machine == "x86" else "x86_64-pc-windows-msvc"
+    if run([args.clang, f"--target={target}", "-Wall", "-Werror",
+            "-I", os.path.join(sdk, "include"), "-c", references, "-o", obj]).returncode != 0:
+        fail(f"the header's functions do not compile for the MSVC target {target}")
+    elif run([*msvc_link, obj, f"/out:{msvc_program}"]).returncode != 0:
+        fail(f"{lib}/TarvenK3Cmd.lib does not link the header's functions")
+    else:
+        check_imports(msvc_program, imports)
+    return msvc_link
 
 
 def check_win32(args, sdk):
@@ -150,26 +185,17 @@ def check_win32(args, sdk):
         for dll in ("bin/TarvenK3Cmd.dll", "simulator/IO.dll", "simulator/TarVenCOM.dll"):
             shutil.copy(os.path.join(sdk, dll), ready)
 
-    # MSVC's way: an object that takes the address of every exported function, as the header
-    # declares it, linked with /SAFESEH and no runtime, which only the import library can serve.
-    references = os.path.join(work, "references.c")
-    with open(references, "w") as out:
-        out.write('#include "TarvenK3Cmd.h"\nstatic void* const used[] = {\n')
-        out.writelines(f"  (void*)&{function_name(e)},\n" for e in exports)
-        out.write("};\nint entry(void) {\n  int n = 0;\n"
-                  "  for (unsigned i = 0; i < sizeof used / sizeof used[0]; ++i) n += used[i] != 0;\n"
-                  "  return n;\n}\n")
-    obj = os.path.join(work, "references.obj")
-    msvc_program = os.path.join(work, "msvc.exe")
-    msvc_link = [args.lld_link, "/machine:x86", "/entry:entry", "/subsystem:console",
-                 "/nodefaultlib", "/safeseh", os.path.join(lib, "TarvenK3Cmd.lib")]
-    if run([args.clang, "--target=i686-pc-windows-msvc", "-Wall", "-Werror",
-            "-I", os.path.join(sdk, "include"), "-c", references, "-o", obj]).returncode != 0:
-        fail("the header's functions do not compile for the MSVC target")
-    elif run([*msvc_link, obj, f"/out:{msvc_program}"]).returncode != 0:
-        fail("lib/TarvenK3Cmd.lib does not link the header's functions")
-    else:
-        check_imports(msvc_program, exports)
+    msvc_link = link_msvc_references(args, sdk, work, "lib", "x86", exports)
+
+    # For 64-bit programs: the same against lib64/, run in the 32-bit run through bin64/.
+    plain = [function_name(e) for e in exports]
+    ready64 = os.path.join(work, "run64")
+    shutil.copytree(os.path.join(sdk, "bin64"), ready64)
+    if build_customer(args.x64_cc, sdk, os.path.join(sdk, "lib64/libTarvenK3Cmd.dll.a"),
+                      os.path.join(ready64, "customer.exe"), plain):
+        for dll in ("simulator/IO.dll", "simulator/TarVenCOM.dll"):
+            shutil.copy(os.path.join(sdk, dll), os.path.join(ready64, "x86"))
+    link_msvc_references(args, sdk, work, "lib64", "x64", plain)
 
     # A caller whose declaration lost __stdcall asks for _tcx_OpenTARVEN; nothing may serve it.
     cdecl = os.path.join(work, "cdecl.c")
@@ -190,24 +216,33 @@ def check_win32(args, sdk):
             fail(f"a cdecl call of tcx_OpenTARVEN is not refused by {tool}")
 
 
-def check_cmake(args, sdk):
-    """Leaves WORK/run/customer.exe with the package's 32-bit DLLs beside it."""
-    build = os.path.join(args.work, "build")
+def build_consumer(args, sdk, cc, build):
+    """The customer's CMake project built with cc; returns its program, or None."""
     configured = run([args.cmake, "-S", os.path.join(HERE, "consumer"), "-B", build,
-                      "-DCMAKE_SYSTEM_NAME=Windows", f"-DCMAKE_C_COMPILER={args.cc}",
+                      "-DCMAKE_SYSTEM_NAME=Windows", f"-DCMAKE_C_COMPILER={cc}",
                       f"-DCMAKE_PREFIX_PATH={sdk}", "-DCMAKE_BUILD_TYPE=Release"])
-    if configured.returncode != 0:
-        fail("the customer's CMake project does not configure against the package")
+    if configured.returncode != 0 or run([args.cmake, "--build", build]).returncode != 0:
+        fail(f"the customer's CMake project does not build against the package with {cc}")
+        return None
+    return os.path.join(build, "customer.exe")
+
+
+def check_cmake(args, sdk):
+    """Leaves WORK/run/customer.exe with the package's 32-bit DLLs beside it. The same project
+    for x64 must get lib64/ and bin64/, whose DLL exports the plain names."""
+    exports = def_exports(os.path.join(sdk, "lib/TarvenK3Cmd.def"))
+    program = build_consumer(args, sdk, args.cc, os.path.join(args.work, "build"))
+    if program is None:
         return 1
-    if run([args.cmake, "--build", build]).returncode != 0:
-        fail("the customer's CMake project does not build against the package")
-        return 1
-    program = os.path.join(build, "customer.exe")
-    check_imports(program, def_exports(os.path.join(sdk, "lib/TarvenK3Cmd.def")))
+    check_imports(program, exports)
     ready = os.path.join(args.work, "run")
     os.makedirs(ready)
     for path in (program, "bin/TarvenK3Cmd.dll", "simulator/IO.dll", "simulator/TarVenCOM.dll"):
         shutil.copy(os.path.join(sdk, path), ready)
+    program64 = build_consumer(args, sdk, args.x64_cc, os.path.join(args.work, "build64"))
+    if program64 is None:
+        return 1
+    check_imports(program64, [function_name(e) for e in exports])
     return 0
 
 
@@ -264,6 +299,8 @@ def main():
     parser.add_argument("--panel", default="0", help="contents: 1 if bin/ has SamplePanel.exe")
     parser.add_argument("--cc", help="win32, cmake, win64: MinGW C compiler")
     parser.add_argument("--cmake", help="cmake: the cmake program")
+    parser.add_argument("--cc", help="win32, win64: MinGW C compiler")
+    parser.add_argument("--x64-cc", help="win32: MinGW C compiler for x64")
     parser.add_argument("--clang", help="win32: clang")
     parser.add_argument("--lld-link", help="win32: lld-link")
     parser.add_argument("--dlltool", help="win64: x86_64 GNU dlltool")
