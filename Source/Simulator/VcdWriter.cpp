@@ -9,22 +9,37 @@ constexpr std::uint64_t kAccessUs = 1;  // one port access: an ISA-speed I/O cyc
 
 // The lines, as bits of data register | status register << 8. Identifiers are one printable
 // character each; names avoid the characters of sigrok's channel options (':', '=', ',').
-// The data register is also written whole, bit by bit, as data[0] to data[7]: sigrok 0.5 reads
-// only 1-bit wires, and a vector's value in the file makes it drop the rest of what it read.
+// Bits 4-7 of the data register complete it, one wire each: sigrok 0.5 reads only 1-bit wires,
+// and a vector's value in the file makes it drop the rest of what it read.
 struct Wire {
   const char* name;
   char id;
   std::uint16_t mask;
 };
 constexpr std::uint16_t kEnable = 0x0001;
+constexpr std::uint16_t kDataOut = 0x0002;
 constexpr std::uint16_t kClock = 0x0004;
 constexpr Wire kWires[] = {
-    {"enable", 'E', kEnable},   {"data_out", 'O', 0x0002}, {"clock", 'C', kClock},
-    {"radio_off", 'R', 0x0008}, {"data_in", 'I', 0x4000},  {"data[0]", 'a', 0x0001},
-    {"data[1]", 'b', 0x0002},   {"data[2]", 'c', 0x0004},  {"data[3]", 'd', 0x0008},
-    {"data[4]", 'e', 0x0010},   {"data[5]", 'f', 0x0020},  {"data[6]", 'g', 0x0040},
-    {"data[7]", 'h', 0x0080},
+    {"enable", 'E', kEnable}, {"data_out", 'O', kDataOut}, {"clock", 'C', kClock},
+    {"radio_off", 'R', 0x0008}, {"data_in", 'I', 0x4000}, {"data_4", '4', 0x0010},
+    {"data_5", '5', 0x0020}, {"data_6", '6', 0x0040}, {"data_7", '7', 0x0080},
 };
+
+constexpr std::size_t kWireCount = sizeof(kWires) / sizeof(kWires[0]);
+
+// Each wire's identifier by its bit in the lines, and the bits that are wires.
+struct WireIds {
+  char ofBit[16] = {};
+  std::uint16_t mask = 0;
+  constexpr WireIds() {
+    for (const Wire& wire : kWires)
+      for (int bit = 0; bit < 16; ++bit)
+        if (wire.mask == 1 << bit) ofBit[bit] = wire.id, mask |= wire.mask;
+  }
+};
+constexpr WireIds kWireIds;
+constexpr const char* kIdOfBit = kWireIds.ofBit;
+constexpr std::uint16_t kShownLines = kWireIds.mask;
 
 constexpr char kHeader[] =
     "$timescale 1 us $end\n"
@@ -39,6 +54,14 @@ std::uint16_t Lines(std::uint8_t data, std::uint8_t status) {
   return static_cast<std::uint16_t>(data | status << 8);
 }
 
+// Writes time in decimal to out; returns the number of digits.
+int Decimal(std::uint64_t time, char* out) {
+  int digits = 1;
+  for (std::uint64_t rest = time; rest >= 10; rest /= 10) ++digits;
+  for (int i = digits - 1; i >= 0; --i, time /= 10) out[i] = static_cast<char>('0' + time % 10);
+  return digits;
+}
+
 }  // namespace
 
 VcdWriter& VcdWriter::operator=(VcdWriter&& other) noexcept {
@@ -47,6 +70,9 @@ VcdWriter& VcdWriter::operator=(VcdWriter&& other) noexcept {
   file_ = other.file_;
   now_ = other.now_;
   stamped_ = other.stamped_;
+  clockTextTime_ = other.clockTextTime_;
+  clockTextLength_ = other.clockTextLength_;
+  std::memcpy(clockText_, other.clockText_, sizeof(clockText_));
   shown_ = other.shown_;
   transferUnderWay_ = other.transferUnderWay_;
   resting_ = other.resting_;
@@ -63,7 +89,8 @@ bool VcdWriter::Open(const std::string& path, std::uint8_t data, std::uint8_t st
   file_ = std::fopen(path.c_str(), "wb");
   if (!file_) return false;
   std::setvbuf(file_, nullptr, _IONBF, 0);  // text_ is the buffer
-  now_ = stamped_ = 0;
+  now_ = stamped_ = clockTextTime_ = 0;
+  clockTextLength_ = Decimal(0, clockText_);
   shown_ = Lines(data, status);
   transferUnderWay_ = false;
   resting_ = true;
@@ -96,46 +123,71 @@ void VcdWriter::Wait(std::uint64_t microseconds) {
 }
 
 void VcdWriter::Advance() {
-  // The library waits only between transfers; inside one nothing is measured, so the clock is
-  // read a few times per transfer rather than at every access.
+  // The library waits only between transfers; inside one the real clock is not read, so it is
+  // read about twice per transfer rather than at every access.
   if (resting_) {
-    const auto away = std::chrono::duration_cast<std::chrono::microseconds>(RealClock::now() - restingSince_);
-    if (static_cast<std::uint64_t>(away.count()) > kAccessUs) now_ += away.count();
+    const RealClock::time_point now = RealClock::now();
+    const auto away = std::chrono::duration_cast<std::chrono::microseconds>(now - restingSince_).count();
+    if (static_cast<std::uint64_t>(away) > kAccessUs) now_ += away;
+    restingSince_ = now;
   }
   now_ += kAccessUs;
+  if (now_ == clockTextTime_ + 1) {
+    // Counting up in decimal: the common case, one access after the last.
+    int i = clockTextLength_ - 1;
+    while (i >= 0 && clockText_[i] == '9') clockText_[i--] = '0';
+    if (i >= 0) {
+      ++clockText_[i];
+    } else {
+      std::memmove(clockText_ + 1, clockText_, clockTextLength_++);
+      clockText_[0] = '1';
+    }
+  } else {
+    clockTextLength_ = Decimal(now_, clockText_);
+  }
+  clockTextTime_ = now_;
 }
 
 void VcdWriter::Record(std::uint8_t data, std::uint8_t status) {
   const std::uint16_t lines = Lines(data, status);
   const std::uint16_t changed = lines ^ shown_;
+  const bool wasResting = resting_;
   if (changed) {
     Stamp(now_);
     Show(lines, changed);
-    // A transfer starts with its first clock edge (enable low: the address) and ends when
-    // enable falls after the data.
+    // A transfer is under way from its starting write until enable falls after its data.
+    // Between transfers data out changes only in a transfer's starting write or to put a bit,
+    // and a rising clock clocks a bit. A clock falling from rest may be a bit's start or a
+    // call's last write (the radio's open and closed patterns lower it): the file is brought
+    // up to date there, as at the end of every transfer.
+    const bool clockFell = (changed & kClock) && !(lines & kClock);
+    const bool clockRose = (changed & kClock) && (lines & kClock);
     if ((changed & kEnable) && !(lines & kEnable))
       transferUnderWay_ = false;
-    else if ((lines & kEnable) || ((changed & kClock) && (lines & kClock)))
+    else if ((lines & kEnable) || clockRose || ((changed & kDataOut) && !clockFell))
       transferUnderWay_ = true;
     shown_ = lines;
   }
   resting_ = !transferUnderWay_;
-  if (resting_) {
-    if (pending_) {
-      Stamp(now_ + kAccessUs);
-      WriteOut();
-    }
-    restingSince_ = RealClock::now();
+  if (!resting_) return;
+  if (pending_) {
+    Stamp(now_ + kAccessUs);
+    WriteOut();
   }
+  if (!wasResting) restingSince_ = RealClock::now();  // a transfer ended
 }
 
-// The values of the wires in changed.
+// The values of the wires in changed, one line each: value, identifier, newline.
 void VcdWriter::Show(std::uint16_t lines, std::uint16_t changed) {
-  for (const Wire& wire : kWires)
-    if (changed & wire.mask) {
-      const char text[3] = {(lines & wire.mask) ? '1' : '0', wire.id, '\n'};
-      Append(text, sizeof(text));
-    }
+  Reserve(kWireCount * 3);
+  char* out = text_ + pending_;
+  for (std::uint16_t rest = changed & kShownLines; rest; rest &= rest - 1) {
+    const int bit = __builtin_ctz(rest);
+    *out++ = (lines >> bit & 1) ? '1' : '0';
+    *out++ = kIdOfBit[bit];
+    *out++ = '\n';
+  }
+  pending_ = static_cast<std::size_t>(out - text_);
 }
 
 // A timestamp, unless the text already ends at that time: the next access after a write-out
@@ -143,20 +195,25 @@ void VcdWriter::Show(std::uint16_t lines, std::uint16_t changed) {
 void VcdWriter::Stamp(std::uint64_t time) {
   if (time == stamped_) return;
   stamped_ = time;
-  char digits[24];
-  int n = 0;
-  do digits[n++] = static_cast<char>('0' + time % 10);
-  while ((time /= 10) != 0);
-  char text[26];
-  int length = 0;
-  text[length++] = '#';
-  while (n) text[length++] = digits[--n];
-  text[length++] = '\n';
-  Append(text, length);
+  Reserve(sizeof(clockText_) + 2);
+  char* out = text_ + pending_;
+  *out++ = '#';
+  if (time == clockTextTime_) {
+    std::memcpy(out, clockText_, sizeof(clockText_));  // whole: a fixed-size copy is cheaper
+    out += clockTextLength_;
+  } else {
+    out += Decimal(time, out);
+  }
+  *out++ = '\n';
+  pending_ = static_cast<std::size_t>(out - text_);
+}
+
+void VcdWriter::Reserve(std::size_t length) {
+  if (pending_ + length > sizeof(text_)) WriteOut();
 }
 
 void VcdWriter::Append(const char* text, std::size_t length) {
-  if (pending_ + length > sizeof(text_)) WriteOut();
+  Reserve(length);
   std::memcpy(text_ + pending_, text, length);
   pending_ += length;
 }

@@ -1,6 +1,6 @@
 // The parallel port's lines as a Value Change Dump (VCD), the waveform file that GTKWave and
 // sigrok (PulseView, sigrok-cli) open: enable, data_out, clock and radio_off (data register
-// bits 0-3), data_in (status register bit 6) and the whole data register, data[0] to data[7].
+// bits 0-3), data_in (status register bit 6), and data_4 to data_7, the rest of the register.
 //
 // Time: each port access takes 1 us, about one ISA-speed I/O cycle, so the waveform shows the
 // bus at a real PC's speed. Time the library spends away from the port between transfers (its
@@ -53,12 +53,16 @@ class VcdWriter {
   void Record(std::uint8_t data, std::uint8_t status);
   void Show(std::uint16_t lines, std::uint16_t changed);
   void Stamp(std::uint64_t time);
+  void Reserve(std::size_t length);  // room for length more characters in text_
   void Append(const char* text, std::size_t length);
   void WriteOut();
 
   std::FILE* file_ = nullptr;
   std::uint64_t now_ = 0;           // the current access's time, in us
   std::uint64_t stamped_ = 0;       // the last timestamp in the text
+  std::uint64_t clockTextTime_ = 0;  // now_ as clockText_ holds it in decimal
+  int clockTextLength_ = 0;
+  char clockText_[20] = {};
   std::uint16_t shown_ = 0;         // data register | status register << 8, as last written
   bool transferUnderWay_ = false;   // a clock edge or enable high since enable last fell
   bool resting_ = false;            // the last access left the bus between transfers

@@ -24,7 +24,11 @@ const Case kCases[] = {
     {"tune", false, [] { tcx_SetChannelRadio(0, 9350); }},
     {"tune-after-open", true, [] { tcx_SetChannelRadio(0, 9350); }},
     {"status", false, [] { tcx_GetFMStereoState(); }},
-    {"detect", false, [] { tcx_GetChannelDetectState(0); }},
+    {"detect", false, [] {
+       tcx_SetChannelRadio(0, 9350);
+       tcx_GetChannelDetectState(0);
+     }},
+    {"close-radio", false, [] { tcx_CloseRadio(); }},
 };
 
 }  // namespace
@@ -34,7 +38,7 @@ int main(int argc, char** argv) {
   for (const Case& c : kCases)
     if (argc == 3 && std::strcmp(argv[1], c.name) == 0) found = &c;
   if (!found) {
-    std::fprintf(stderr, "usage: vcd_calls tune|tune-after-open|status|detect FILE\n");
+    std::fprintf(stderr, "usage: vcd_calls tune|tune-after-open|status|detect|close-radio FILE\n");
     return 2;
   }
   const std::string file = argv[2];
