@@ -127,7 +127,8 @@ void VcdWriter::Advance() {
   // read about twice per transfer rather than at every access.
   if (resting_) {
     const RealClock::time_point now = RealClock::now();
-    const auto away = std::chrono::duration_cast<std::chrono::microseconds>(now - restingSince_).count();
+    using std::chrono::microseconds;
+    const auto away = std::chrono::duration_cast<microseconds>(now - restingSince_).count();
     if (static_cast<std::uint64_t>(away) > kAccessUs) now_ += away;
     restingSince_ = now;
   }

@@ -1,11 +1,7 @@
-// Makes one sequence of radio calls with the simulator writing the port's lines to a waveform
-// file, for check_vcd.py to decode with sigrok-cli:
-//   vcd_calls CASE FILE
-// The file is started by the host API (SimulatedPc::StartVcd) where the case says, copied to
-// FILE.returned as the last call returns (before it is closed at exit), and closed at exit.
-// Prints the six status bytes of each status read the tuner answered while the file was written.
+// vcd_calls CASE FILE: radio calls with the simulator writing the port's lines to FILE, started
+// by the host API after a first tune, copied to FILE.returned as the last call returns, closed
+// at exit. Prints the status bytes the tuner answered meanwhile.
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -15,50 +11,34 @@
 namespace {
 
 struct Case {
-  const char* name;
-  bool beforeOpenRadio;  // the file starts before tcx_OpenRadio, else after a first tune
+  std::string name;
   void (*calls)();
 };
-
 const Case kCases[] = {
-    {"tune", false, [] { tcx_SetChannelRadio(0, 9350); }},
-    {"tune-after-open", true, [] { tcx_SetChannelRadio(0, 9350); }},
-    {"status", false, [] { tcx_GetFMStereoState(); }},
-    {"detect", false, [] {
-       tcx_SetChannelRadio(0, 9350);
-       tcx_GetChannelDetectState(0);
-     }},
-    {"close-radio", false, [] { tcx_CloseRadio(); }},
+    {"tune", [] { tcx_SetChannelRadio(0, 9350); }},
+    {"status", [] { tcx_GetFMStereoState(); }},
+    {"detect", [] { tcx_SetChannelRadio(0, 9350), tcx_GetChannelDetectState(0); }},
+    {"close-radio", [] { tcx_CloseRadio(); }},
 };
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const Case* found = nullptr;
-  for (const Case& c : kCases)
-    if (argc == 3 && std::strcmp(argv[1], c.name) == 0) found = &c;
-  if (!found) {
-    std::fprintf(stderr, "usage: vcd_calls tune|tune-after-open|status|detect|close-radio FILE\n");
-    return 2;
-  }
-  const std::string file = argv[2];
-  sim::SimulatedPc& pc = sim::Pc();
-  tcx_OpenTARVEN();
-  if (found->beforeOpenRadio && !pc.StartVcd(file)) return 1;
-  tcx_OpenRadio();
-  if (!found->beforeOpenRadio) {
-    tcx_SetChannelRadio(0, 9890);
+  for (const Case& c : kCases) {
+    if (argc != 3 || c.name != argv[1]) continue;
+    const std::string file = argv[2];
+    sim::SimulatedPc& pc = sim::Pc();
+    if (tcx_OpenTARVEN() != 0 || !tcx_OpenRadio() || !tcx_SetChannelRadio(0, 9890)) return 1;
     if (!pc.StartVcd(file)) return 1;
+    const std::size_t before = pc.tuner.transfers.size();
+    c.calls();
+    std::filesystem::copy_file(file, file + ".returned",
+                               std::filesystem::copy_options::overwrite_existing);
+    for (std::size_t i = before; i < pc.tuner.transfers.size(); ++i)
+      if (pc.tuner.transfers[i].address == sim::Tuner::kStatusAddress)
+        for (const std::uint8_t byte : pc.tuner.transfers[i].bytes) std::printf("%02X ", byte);
+    return pc.faults.empty() ? 0 : 1;
   }
-  const std::size_t transfersBefore = pc.tuner.transfers.size();
-  found->calls();
-  std::filesystem::copy_file(file, file + ".returned", std::filesystem::copy_options::overwrite_existing);
-
-  for (std::size_t i = transfersBefore; i < pc.tuner.transfers.size(); ++i) {
-    const sim::TunerTransfer& transfer = pc.tuner.transfers[i];
-    if (transfer.address != sim::Tuner::kStatusAddress) continue;
-    for (const std::uint8_t byte : transfer.bytes) std::printf("%02X ", byte);
-    std::printf("\n");
-  }
-  return pc.faults.empty() ? 0 : 1;
+  std::fprintf(stderr, "usage: vcd_calls tune|status|detect|close-radio FILE\n");
+  return 2;
 }
