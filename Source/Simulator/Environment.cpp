@@ -80,6 +80,11 @@ const Setting kSettings[] = {
      [](SimulatedPc& pc, const std::string& v) { pc.tuner.stations = ParseStations(v); }},
     {"TARVEN_SIM_TUNER_COUNTER", "fast | slow (first status read of each count asks for a retry)",
      [](SimulatedPc& pc, const std::string& v) { pc.tuner.slowCounter = v == "slow"; }},
+    // Last: the waveform starts from the lines as the settings above left them.
+    {"TARVEN_SIM_VCD", "file to write the parallel port's lines to as a waveform (VCD)",
+     [](SimulatedPc& pc, const std::string& v) {
+       if (!v.empty()) pc.StartVcd(v);
+     }},
 };
 
 }  // namespace

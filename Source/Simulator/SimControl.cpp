@@ -59,6 +59,14 @@ extern "C" int __cdecl TarvenSim_GetTunerFrame(int address, unsigned char bytes[
   return 1;
 }
 
+extern "C" int __cdecl TarvenSim_SetVcd(const char* path) {
+  if (!path || !*path) {
+    Pc().StopVcd();
+    return 0;
+  }
+  return Pc().StartVcd(path) ? 1 : 0;
+}
+
 extern "C" void __cdecl TarvenSim_ClearTrace(void) { Pc().trace.Clear(); }
 extern "C" int __cdecl TarvenSim_TraceLength(void) { return static_cast<int>(Pc().trace.events.size()); }
 

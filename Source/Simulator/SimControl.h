@@ -50,6 +50,11 @@ void __cdecl TarvenSim_SetTunerSlowCounter(int slow);
  * 0 for any other address. */
 int __cdecl TarvenSim_GetTunerFrame(int address, unsigned char bytes[4]);
 
+/* Writes the parallel port's lines to a waveform file (VCD) at path from now on, as
+ * TARVEN_SIM_VCD does; a null or empty path ends the file being written. 1 when a file is
+ * being written afterwards. */
+int __cdecl TarvenSim_SetVcd(const char* path);
+
 void __cdecl TarvenSim_ClearTrace(void);
 int __cdecl TarvenSim_TraceLength(void);
 /* Copies event index of the trace into out; 0 when index is out of range. */

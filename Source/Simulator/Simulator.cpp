@@ -22,22 +22,22 @@ void SimulatedPc::ShutdownWinIo() {
 
 std::uint8_t SimulatedPc::ReadPort(std::uint16_t port) {
   if (!portIoInitialized) Fault("port read without port access");
+  vcd.BeginAccess();
   std::uint8_t value = 0xFF;  // nothing drives an unused port
   switch (port) {
     case SuperIo::kDataPort: value = superIo.ReadData(); break;
     case ParallelPort::kDataPort: value = parallelPort.data; break;
-    case ParallelPort::kStatusPort:
-      value = static_cast<std::uint8_t>((parallelPort.status & ~Tuner::kDataInLine) |
-                                        (tuner.DataIn() ? Tuner::kDataInLine : 0));
-      break;
+    case ParallelPort::kStatusPort: value = StatusLines(); break;
     case ParallelPort::kControlPort: value = parallelPort.control; break;
   }
   trace.Port(Event::PortRead, port, value);
+  vcd.EndAccess(parallelPort.data, StatusLines());
   return value;
 }
 
 void SimulatedPc::WritePort(std::uint16_t port, std::uint8_t value) {
   if (!portIoInitialized) Fault("port write without port access");
+  vcd.BeginAccess();
   trace.Port(Event::PortWrite, port, value);
   switch (port) {
     case SuperIo::kIndexPort: superIo.WriteIndex(value); break;
@@ -54,12 +54,23 @@ void SimulatedPc::WritePort(std::uint16_t port, std::uint8_t value) {
       break;
     case ParallelPort::kControlPort: parallelPort.control = value; break;
   }
+  vcd.EndAccess(parallelPort.data, StatusLines());
+}
+
+std::uint8_t SimulatedPc::StatusLines() const {
+  return static_cast<std::uint8_t>((parallelPort.status & ~Tuner::kDataInLine) |
+                                   (tuner.DataIn() ? Tuner::kDataInLine : 0));
+}
+
+bool SimulatedPc::StartVcd(const std::string& path) {
+  return vcd.Open(path, parallelPort.data, StatusLines());
 }
 
 void SimulatedPc::Sleep(std::uint32_t milliseconds) {
   trace.Call("Sleep", milliseconds);
   tuner.clockMs += milliseconds;
   if (realSleeps) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+  vcd.Wait(std::uint64_t{milliseconds} * 1000);
 }
 
 void SimulatedPc::Fault(std::string what) {
@@ -75,6 +86,10 @@ SimulatedPc& Pc() {
   return pc;
 }
 
-void Reset() { Pc() = SimulatedPc(); }
+void Reset() {
+  VcdWriter vcd = std::move(Pc().vcd);
+  Pc() = SimulatedPc();
+  Pc().vcd = std::move(vcd);
+}
 
 }  // namespace sim

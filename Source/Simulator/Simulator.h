@@ -12,6 +12,7 @@
 #include "SuperIo.h"
 #include "Trace.h"
 #include "Tuner.h"
+#include "VcdWriter.h"
 
 namespace sim {
 
@@ -27,6 +28,7 @@ class SimulatedPc {
   Tuner tuner;  // on the parallel port's lines
   MonitorUnit monitor;
   Trace trace;
+  VcdWriter vcd;  // the port's lines as a waveform file, while one is being written
 
   // What a real PC or device would object to: a port touched without port access, an access
   // wider than a byte, a handle that is not open. Tests expect it empty.
@@ -42,13 +44,22 @@ class SimulatedPc {
   bool realSleeps = false;
   void Sleep(std::uint32_t milliseconds);
 
+  // Writes the parallel port's lines to a waveform file at path (as TARVEN_SIM_VCD does), from
+  // their levels now on; false when it cannot be created. StopVcd ends the file.
+  bool StartVcd(const std::string& path);
+  void StopVcd() { vcd.Close(); }
+
+  // The status register as read: bit 6 is the tuner's data-in line.
+  std::uint8_t StatusLines() const;
+
   void Fault(std::string what);
 };
 
 // The one simulated PC of the process. Created on first use, configured from the environment.
 SimulatedPc& Pc();
 
-// Puts the simulated PC back to its defaults (ignoring the environment).
+// Puts the simulated PC back to its defaults (ignoring the environment). A waveform file being
+// written goes on, and shows the lines as the next port access finds them.
 void Reset();
 
 // Applies the TARVEN_SIM_* environment variables to pc.

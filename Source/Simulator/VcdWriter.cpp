@@ -1,0 +1,227 @@
+#include "VcdWriter.h"
+
+#include <cstring>
+
+namespace sim {
+namespace {
+
+constexpr std::uint64_t kAccessUs = 1;  // one port access: an ISA-speed I/O cycle
+
+// The lines, as bits of data register | status register << 8. Identifiers are one printable
+// character each; names avoid the characters of sigrok's channel options (':', '=', ',').
+// Bits 4-7 of the data register complete it, one wire each: sigrok 0.5 reads only 1-bit wires,
+// and a vector's value in the file makes it drop the rest of what it read.
+struct Wire {
+  const char* name;
+  char id;
+  std::uint16_t mask;
+};
+constexpr std::uint16_t kEnable = 0x0001;
+constexpr std::uint16_t kDataOut = 0x0002;
+constexpr std::uint16_t kClock = 0x0004;
+constexpr Wire kWires[] = {
+    {"enable", 'E', kEnable}, {"data_out", 'O', kDataOut}, {"clock", 'C', kClock},
+    {"radio_off", 'R', 0x0008}, {"data_in", 'I', 0x4000}, {"data_4", '4', 0x0010},
+    {"data_5", '5', 0x0020}, {"data_6", '6', 0x0040}, {"data_7", '7', 0x0080},
+};
+
+constexpr std::size_t kWireCount = sizeof(kWires) / sizeof(kWires[0]);
+
+// Each wire's identifier by its bit in the lines, and the bits that are wires.
+struct WireIds {
+  char ofBit[16] = {};
+  std::uint16_t mask = 0;
+  constexpr WireIds() {
+    for (const Wire& wire : kWires)
+      for (int bit = 0; bit < 16; ++bit)
+        if (wire.mask == 1 << bit) ofBit[bit] = wire.id, mask |= wire.mask;
+  }
+};
+constexpr WireIds kWireIds;
+constexpr const char* kIdOfBit = kWireIds.ofBit;
+constexpr std::uint16_t kShownLines = kWireIds.mask;
+
+constexpr char kHeader[] =
+    "$timescale 1 us $end\n"
+    "$scope module parallel_port $end\n";
+constexpr char kHeaderEnd[] =
+    "$upscope $end\n"
+    "$enddefinitions $end\n"
+    "#0\n"
+    "$dumpvars\n";
+
+std::uint16_t Lines(std::uint8_t data, std::uint8_t status) {
+  return static_cast<std::uint16_t>(data | status << 8);
+}
+
+// Writes time in decimal to out; returns the number of digits.
+int Decimal(std::uint64_t time, char* out) {
+  int digits = 1;
+  for (std::uint64_t rest = time; rest >= 10; rest /= 10) ++digits;
+  for (int i = digits - 1; i >= 0; --i, time /= 10) out[i] = static_cast<char>('0' + time % 10);
+  return digits;
+}
+
+}  // namespace
+
+VcdWriter& VcdWriter::operator=(VcdWriter&& other) noexcept {
+  if (this == &other) return *this;
+  Close();
+  file_ = other.file_;
+  now_ = other.now_;
+  stamped_ = other.stamped_;
+  clockTextTime_ = other.clockTextTime_;
+  clockTextLength_ = other.clockTextLength_;
+  std::memcpy(clockText_, other.clockText_, sizeof(clockText_));
+  shown_ = other.shown_;
+  transferUnderWay_ = other.transferUnderWay_;
+  resting_ = other.resting_;
+  restingSince_ = other.restingSince_;
+  pending_ = other.pending_;
+  std::memcpy(text_, other.text_, pending_);
+  other.file_ = nullptr;
+  other.pending_ = 0;
+  return *this;
+}
+
+bool VcdWriter::Open(const std::string& path, std::uint8_t data, std::uint8_t status) {
+  Close();
+  file_ = std::fopen(path.c_str(), "wb");
+  if (!file_) return false;
+  std::setvbuf(file_, nullptr, _IONBF, 0);  // text_ is the buffer
+  now_ = stamped_ = clockTextTime_ = 0;
+  clockTextLength_ = Decimal(0, clockText_);
+  shown_ = Lines(data, status);
+  transferUnderWay_ = false;
+  resting_ = true;
+  restingSince_ = RealClock::now();
+
+  Append(kHeader, sizeof(kHeader) - 1);
+  char var[64];
+  for (const Wire& wire : kWires)
+    Append(var, std::snprintf(var, sizeof(var), "$var wire 1 %c %s $end\n", wire.id, wire.name));
+  Append(kHeaderEnd, sizeof(kHeaderEnd) - 1);
+  Show(shown_, 0xFFFF);  // every wire's value at time 0
+  Append("$end\n", 5);
+  Stamp(kAccessUs);
+  WriteOut();
+  return true;
+}
+
+void VcdWriter::Close() {
+  if (!file_) return;
+  Stamp(now_ + kAccessUs);
+  WriteOut();
+  std::fclose(file_);
+  file_ = nullptr;
+}
+
+void VcdWriter::Wait(std::uint64_t microseconds) {
+  if (!file_) return;
+  now_ += microseconds;
+  if (resting_) restingSince_ = RealClock::now();  // so the wait is not counted twice
+}
+
+void VcdWriter::Advance() {
+  // The library waits only between transfers; inside one the real clock is not read, so it is
+  // read about twice per transfer rather than at every access.
+  if (resting_) {
+    const RealClock::time_point now = RealClock::now();
+    using std::chrono::microseconds;
+    const auto away = std::chrono::duration_cast<microseconds>(now - restingSince_).count();
+    if (static_cast<std::uint64_t>(away) > kAccessUs) now_ += away;
+    restingSince_ = now;
+  }
+  now_ += kAccessUs;
+  if (now_ == clockTextTime_ + 1) {
+    // Counting up in decimal: the common case, one access after the last.
+    int i = clockTextLength_ - 1;
+    while (i >= 0 && clockText_[i] == '9') clockText_[i--] = '0';
+    if (i >= 0) {
+      ++clockText_[i];
+    } else {
+      std::memmove(clockText_ + 1, clockText_, clockTextLength_++);
+      clockText_[0] = '1';
+    }
+  } else {
+    clockTextLength_ = Decimal(now_, clockText_);
+  }
+  clockTextTime_ = now_;
+}
+
+void VcdWriter::Record(std::uint8_t data, std::uint8_t status) {
+  const std::uint16_t lines = Lines(data, status);
+  const std::uint16_t changed = lines ^ shown_;
+  const bool wasResting = resting_;
+  if (changed) {
+    Stamp(now_);
+    Show(lines, changed);
+    // A transfer is under way from its starting write until enable falls after its data.
+    // Between transfers data out changes only in a transfer's starting write or to put a bit,
+    // and a rising clock clocks a bit. A clock falling from rest may be a bit's start or a
+    // call's last write (the radio's open and closed patterns lower it): the file is brought
+    // up to date there, as at the end of every transfer.
+    const bool clockFell = (changed & kClock) && !(lines & kClock);
+    const bool clockRose = (changed & kClock) && (lines & kClock);
+    if ((changed & kEnable) && !(lines & kEnable))
+      transferUnderWay_ = false;
+    else if ((lines & kEnable) || clockRose || ((changed & kDataOut) && !clockFell))
+      transferUnderWay_ = true;
+    shown_ = lines;
+  }
+  resting_ = !transferUnderWay_;
+  if (!resting_) return;
+  if (pending_) {
+    Stamp(now_ + kAccessUs);
+    WriteOut();
+  }
+  if (!wasResting) restingSince_ = RealClock::now();  // a transfer ended
+}
+
+// The values of the wires in changed, one line each: value, identifier, newline.
+void VcdWriter::Show(std::uint16_t lines, std::uint16_t changed) {
+  Reserve(kWireCount * 3);
+  char* out = text_ + pending_;
+  for (std::uint16_t rest = changed & kShownLines; rest; rest &= rest - 1) {
+    const int bit = __builtin_ctz(rest);
+    *out++ = (lines >> bit & 1) ? '1' : '0';
+    *out++ = kIdOfBit[bit];
+    *out++ = '\n';
+  }
+  pending_ = static_cast<std::size_t>(out - text_);
+}
+
+// A timestamp, unless the text already ends at that time: the next access after a write-out
+// comes at the time written out last.
+void VcdWriter::Stamp(std::uint64_t time) {
+  if (time == stamped_) return;
+  stamped_ = time;
+  Reserve(sizeof(clockText_) + 2);
+  char* out = text_ + pending_;
+  *out++ = '#';
+  if (time == clockTextTime_) {
+    std::memcpy(out, clockText_, sizeof(clockText_));  // whole: a fixed-size copy is cheaper
+    out += clockTextLength_;
+  } else {
+    out += Decimal(time, out);
+  }
+  *out++ = '\n';
+  pending_ = static_cast<std::size_t>(out - text_);
+}
+
+void VcdWriter::Reserve(std::size_t length) {
+  if (pending_ + length > sizeof(text_)) WriteOut();
+}
+
+void VcdWriter::Append(const char* text, std::size_t length) {
+  Reserve(length);
+  std::memcpy(text_ + pending_, text, length);
+  pending_ += length;
+}
+
+void VcdWriter::WriteOut() {
+  if (pending_) std::fwrite(text_, 1, pending_, file_);
+  pending_ = 0;
+}
+
+}  // namespace sim

@@ -1,0 +1,74 @@
+// The parallel port's lines as a Value Change Dump (VCD), the waveform file that GTKWave and
+// sigrok (PulseView, sigrok-cli) open: enable, data_out, clock and radio_off (data register
+// bits 0-3), data_in (status register bit 6), and data_4 to data_7, the rest of the register.
+//
+// Time: each port access takes 1 us, about one ISA-speed I/O cycle, so the waveform shows the
+// bus at a real PC's speed. Time the library spends away from the port between transfers (its
+// waits, its caller's work) is added: as the simulator sees it (Wait) and as measured.
+//
+// The file is valid whenever no transfer is under way, which is whenever a library call has
+// returned: then it ends with a timestamp after the last change and a newline. Between those
+// points the text collects in memory, so the bus keeps most of its speed.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+namespace sim {
+
+class VcdWriter {
+ public:
+  VcdWriter() = default;
+  VcdWriter(VcdWriter&& other) noexcept { *this = static_cast<VcdWriter&&>(other); }
+  VcdWriter& operator=(VcdWriter&& other) noexcept;
+  VcdWriter(const VcdWriter&) = delete;
+  VcdWriter& operator=(const VcdWriter&) = delete;
+  ~VcdWriter() { Close(); }
+
+  // Starts the file at path (replacing one being written) with the lines at time 0. False
+  // when it cannot be created.
+  bool Open(const std::string& path, std::uint8_t data, std::uint8_t status);
+  // Ends the file with a timestamp at the current time; nothing when none is open.
+  void Close();
+  bool IsOpen() const { return file_ != nullptr; }
+
+  // Around every port access: the access's 1 us (after any time spent away from the bus),
+  // then the data and status registers' lines as the access left them.
+  void BeginAccess() {
+    if (file_) Advance();
+  }
+  void EndAccess(std::uint8_t data, std::uint8_t status) {
+    if (file_) Record(data, status);
+  }
+
+  // A wait of the library that the simulator saw (Sleep on the host build).
+  void Wait(std::uint64_t microseconds);
+
+ private:
+  using RealClock = std::chrono::steady_clock;
+
+  void Advance();
+  void Record(std::uint8_t data, std::uint8_t status);
+  void Show(std::uint16_t lines, std::uint16_t changed);
+  void Stamp(std::uint64_t time);
+  void Reserve(std::size_t length);  // room for length more characters in text_
+  void Append(const char* text, std::size_t length);
+  void WriteOut();
+
+  std::FILE* file_ = nullptr;
+  std::uint64_t now_ = 0;           // the current access's time, in us
+  std::uint64_t stamped_ = 0;       // the last timestamp in the text
+  std::uint64_t clockTextTime_ = 0;  // now_ as clockText_ holds it in decimal
+  int clockTextLength_ = 0;
+  char clockText_[20] = {};
+  std::uint16_t shown_ = 0;         // data register | status register << 8, as last written
+  bool transferUnderWay_ = false;   // a clock edge or enable high since enable last fell
+  bool resting_ = false;            // the last access left the bus between transfers
+  RealClock::time_point restingSince_{};
+  std::size_t pending_ = 0;
+  char text_[8192];                 // written out when no transfer is under way, or when full
+};
+
+}  // namespace sim
