@@ -26,6 +26,7 @@ namespace {
 constexpr int kMaxWords = 8;
 constexpr int kMaxLevel = 15;
 constexpr int kMaxTiltSteps = 3;
+constexpr int kMaxPlaySeconds = 86400;
 
 // The command line split into words and options.
 struct Words {
@@ -126,13 +127,10 @@ bool ParseRadio(const Words& words, Request* request, char* error, std::size_t s
     request->command = Command::Detect;
   } else if (Same(action, "play")) {
     request->command = Command::Play;
-    if (words.forSeconds) {
-      char* end = nullptr;
-      request->playSeconds = std::strtod(words.forSeconds, &end);
-      if (*end || !(request->playSeconds > 0 && request->playSeconds <= 86400))
-        return Fail(error, size, "--for needs a number of seconds, more than 0 and at most 86400, not '%s'",
-                    words.forSeconds);
-    }
+    int seconds = 0;
+    if (words.forSeconds && !ParseWhole(words.forSeconds, 1, kMaxPlaySeconds, &seconds))
+      return Fail(error, size, "--for needs whole seconds, 1 to %d, not '%s'", kMaxPlaySeconds, words.forSeconds);
+    if (words.forSeconds) request->playSeconds = seconds;
   } else {
     return Fail(error, size, "unknown radio command '%s': detect, play or scan", action);
   }

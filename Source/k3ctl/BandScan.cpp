@@ -84,7 +84,7 @@ void Scanner::FollowAbove(Run& run) {
 // "[57/206] 93.20 MHz  found 4  ETA 0:31", rewritten in place.
 void Scanner::ShowProgress(int step, int khz, double started) {
   if (!options_.progress) return;
-  char frequency[24], eta[16] = "";
+  char frequency[24], eta[32] = "";
   FormatFrequency(band_, khz, 0, frequency, sizeof frequency);
   if (step > 0) {
     const double perStep = (MonotonicSeconds() - started) / step;

@@ -1,6 +1,7 @@
 #include "Commands.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "BandScan.h"
 #include "Console.h"
@@ -102,19 +103,21 @@ int Play(Session& session, const Request& request) {
   return WaitUnlessStopped(request.playSeconds) ? kExitDone : kExitInterrupted;
 }
 
-ScanResult scanResult;  // a few thousand stations at most: kept out of the stack
-
 int Scan(Session& session, const Request& request) {
   if (!OpenRadio(session)) return Refuse(kExitNoPortIo, kNoPortIo);
   ScanOptions options = {&stopRequested, nullptr};
   if (!request.quiet && (request.forceProgress || StderrIsConsole())) options.progress = stderr;
-  RunBandScan(*session.library, request.plan, options, &scanResult);
-  PrintScan(request.json, request.plan, scanResult);
+  // Room for a few thousand stations: on the heap, not the stack or the program file.
+  ScanResult* result = static_cast<ScanResult*>(std::calloc(1, sizeof(ScanResult)));
+  if (!result) return Refuse(kExitUsage, "out of memory");
+  RunBandScan(*session.library, request.plan, options, result);
+  PrintScan(request.json, request.plan, *result);
   if (!request.quiet)
-    std::fprintf(stderr, "k3ctl: %d station%s in %d steps, %.1f s\n", scanResult.stationCount,
-                 scanResult.stationCount == 1 ? "" : "s", scanResult.steps, scanResult.seconds);
-  if (!scanResult.complete) return kExitInterrupted;
-  return scanResult.stationCount > 0 ? kExitDone : kExitNo;
+    std::fprintf(stderr, "k3ctl: %d station%s in %d steps, %.1f s\n", result->stationCount,
+                 result->stationCount == 1 ? "" : "s", result->steps, result->seconds);
+  const int code = !result->complete ? kExitInterrupted : result->stationCount > 0 ? kExitDone : kExitNo;
+  std::free(result);
+  return code;
 }
 
 }  // namespace

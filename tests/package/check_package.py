@@ -83,7 +83,8 @@ def check_imports(program, exports):
 def check_contents(args, sdk):
     expected = {"bin/TarvenK3Cmd.dll", "include/TarvenK3Cmd.h", "lib/TarvenK3Cmd.def",
                 "lib/TarvenK3Cmd.lib", "lib/libTarvenK3Cmd.dll.a", "simulator/IO.dll",
-                "simulator/TarVenCOM.dll", "simulator/README.txt", "docs/API.md"}
+                "simulator/TarVenCOM.dll", "simulator/README.txt", "docs/API.md", "bin/k3ctl.exe",
+                "docs/k3ctl.md"}
     if args.panel == "1":
         expected.add("bin/SamplePanel.exe")
     found = {os.path.relpath(os.path.join(folder, name), sdk).replace(os.sep, "/")
