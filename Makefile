@@ -42,7 +42,7 @@ fuzz: deps
 bench: deps
 	@cmake --preset host >/dev/null && cmake --build --preset host --target radio_bench_free_ports radio_bench_simulator scan_bench_simulator
 	@build/host/bench/radio_bench_free_ports && build/host/bench/radio_bench_simulator && build/host/bench/scan_bench_simulator
-	@cmake --preset win32 >/dev/null && cmake --build --preset win32 --target TarvenK3Cmd SamplePanel >/dev/null
+	@cmake --preset win32 >/dev/null && cmake --build --preset win32 --target TarvenK3Cmd SamplePanel k3ctl >/dev/null
 	@bench/binary-sizes.sh build/win32/bin
 
 # The library side by side with its reference model over many more random call sequences than
