@@ -2,7 +2,6 @@
 
 #include <cctype>
 #include <cstdio>
-#include <cstring>
 
 // FM: 76.0-108.0 MHz on a 10 kHz grid, scanned 87.5-108.0 MHz in 100 kHz steps; one station
 // spans a few tens of kHz of detection. AM: 520-1710 kHz on a 1 kHz grid, scanned 531-1602 kHz
