@@ -41,9 +41,9 @@ fuzz: deps
 # The radio's figures (not timed tests): port accesses per call, the library's time per port
 # access with the port calls made free, and a station detection's wall time on the simulator.
 bench: deps
-	@cmake --preset host >/dev/null && cmake --build --preset host --target radio_bench_free_ports radio_bench_simulator
-	@build/host/bench/radio_bench_free_ports && build/host/bench/radio_bench_simulator
-	@cmake --preset win32 >/dev/null && cmake --build --preset win32 --target package >/dev/null
+	@cmake --preset host >/dev/null && cmake --build --preset host --target radio_bench_free_ports radio_bench_simulator scan_bench_simulator
+	@build/host/bench/radio_bench_free_ports && build/host/bench/radio_bench_simulator && build/host/bench/scan_bench_simulator
+	@$(MAKE) --no-print-directory package >/dev/null
 	@bench/binary-sizes.sh build/win32/bin
 	@echo "shipped in the SDK zip, beside their limits:"
 	@python3 tests/static/check_binaries.py --package $$(ls -t build/win32/TarvenK3-SDK-*-win32.zip | head -1)

@@ -1,5 +1,5 @@
 # The SDK package for 32-bit Windows developers, a zip made by CPack (`make package`):
-#   bin/        TarvenK3Cmd.dll, SamplePanel.exe
+#   bin/        TarvenK3Cmd.dll, SamplePanel.exe, k3ctl.exe
 #   include/    TarvenK3Cmd.h
 #   lib/        TarvenK3Cmd.def, TarvenK3Cmd.lib (MSVC), libTarvenK3Cmd.dll.a (MinGW)
 #   lib/cmake/TarvenK3/  the config and version files of find_package(TarvenK3 CONFIG)
@@ -7,7 +7,7 @@
 #               TarvenK3Host.exe with the library (the real IO.dll and TarVenCOM.dll go there too)
 #   lib64/      TarvenK3Cmd.lib (MSVC, x64), libTarvenK3Cmd.dll.a (MinGW, x64)
 #   simulator/  the stand-in IO.dll and TarVenCOM.dll with their README.txt; not for production
-#   docs/       API.md
+#   docs/       API.md, k3ctl.md
 # bin64/TarvenK3Cmd.dll and lib64/ come from the win64 build beside this one (TARVEN_WIN64_BUILD).
 # Everything in lib/ is made from the library's export table, so new exports follow by
 # themselves. The import library that linking the DLL writes (--out-implib) is never shipped:
@@ -58,6 +58,8 @@ install(FILES $<TARGET_FILE:TarvenK3Cmd> DESTINATION bin)
 if(TARGET SamplePanel)
   install(FILES $<TARGET_FILE:SamplePanel> DESTINATION bin)
 endif()
+install(FILES $<TARGET_FILE:k3ctl> DESTINATION bin)
+install(FILES ${CMAKE_SOURCE_DIR}/docs/k3ctl.md DESTINATION docs)
 install(FILES ${CMAKE_SOURCE_DIR}/Source/TarvenK3Cmd/TarvenK3Cmd.h DESTINATION include)
 install(FILES ${customer_def} ${msvc_lib} ${mingw_lib} DESTINATION lib)
 install(FILES $<TARGET_FILE:tarven_sim> $<TARGET_FILE:tarven_sim_tarvencom>

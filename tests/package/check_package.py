@@ -87,7 +87,7 @@ def check_contents(args, sdk):
     expected = {"bin/TarvenK3Cmd.dll", "include/TarvenK3Cmd.h", "lib/TarvenK3Cmd.def",
                 "lib/cmake/TarvenK3/TarvenK3Config.cmake", "lib/cmake/TarvenK3/TarvenK3ConfigVersion.cmake",
                 "lib/TarvenK3Cmd.lib", "lib/libTarvenK3Cmd.dll.a", "simulator/IO.dll",
-                "simulator/TarVenCOM.dll", "simulator/README.txt", "docs/API.md",
+                "simulator/TarVenCOM.dll", "simulator/README.txt", "docs/API.md", "bin/k3ctl.exe", "docs/k3ctl.md",
                 "bin64/TarvenK3Cmd.dll", "bin64/x86/TarvenK3Host.exe", "bin64/x86/TarvenK3Cmd.dll",
                 "lib64/TarvenK3Cmd.lib", "lib64/libTarvenK3Cmd.dll.a"}
     if args.panel == "1":
