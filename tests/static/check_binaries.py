@@ -36,6 +36,7 @@ UI_DLLS = {"user32.dll", "gdi32.dll", "comctl32.dll"}
 SHIPPED = {
     "bin/TarvenK3Cmd.dll": (24 * 1024, {"kernel32.dll", "msvcrt.dll", "io.dll", "tarvencom.dll"}),
     "bin/SamplePanel.exe": (64 * 1024, {"kernel32.dll", "msvcrt.dll"} | UI_DLLS),
+    "bin/k3ctl.exe": (96 * 1024, {"kernel32.dll", "msvcrt.dll"}),
     "bin64/TarvenK3Cmd.dll": (24 * 1024, {"kernel32.dll", "msvcrt.dll"}),
     "bin64/x86/TarvenK3Host.exe": (24 * 1024, {"kernel32.dll", "msvcrt.dll"}),
     "bin64/x86/TarvenK3Cmd.dll": (24 * 1024, {"kernel32.dll", "msvcrt.dll", "io.dll", "tarvencom.dll"}),
