@@ -2,7 +2,8 @@
 # target TarvenK3::TarvenK3Cmd: the header's folder, the import library for the compiler in use
 # (TarvenK3Cmd.lib for MSVC and clang-cl, libTarvenK3Cmd.dll.a for MinGW) and TarvenK3Cmd.dll as
 # its run-time location. 32-bit programs get lib/ and bin/; 64-bit ones lib64/ and bin64/, where
-# the DLL forwards every call to the 32-bit library in a helper process.
+# the DLL forwards every call to the 32-bit library in a helper process. TarvenK3_RUNTIME_DIR
+# names the folder to deploy beside the program.
 get_filename_component(_tarven_root "${CMAKE_CURRENT_LIST_DIR}/../../.." ABSOLUTE)
 
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
@@ -32,6 +33,9 @@ elseif(NOT TARGET TarvenK3::TarvenK3Cmd)
     IMPORTED_LOCATION "${_tarven_bin}/TarvenK3Cmd.dll"
     INTERFACE_INCLUDE_DIRECTORIES "${_tarven_root}/include")
 endif()
+
+# The folder to deploy beside the program: bin/, or bin64/ with its x86/ host folder.
+set(TarvenK3_RUNTIME_DIR "${_tarven_bin}")
 
 unset(_tarven_root)
 unset(_tarven_lib)
