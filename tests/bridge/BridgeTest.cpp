@@ -216,11 +216,28 @@ TEST(Bridge, SerialisesCallsFromSeveralThreads) {
   FreeLibrary(bridge);
 }
 
+// This program again, started directly (no command interpreter), with one argument; its exit
+// code, or -1 when it cannot be started.
+DWORD RunThisProgram(const wchar_t* argument) {
+  std::wstring commandLine = L"\"" + Beside(L"bridge_tests.exe") + L"\" " + argument;
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    return static_cast<DWORD>(-1);
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD code = static_cast<DWORD>(-1);
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return code;
+}
+
 // This program again, opening the unit and the radio through the bridge and exiting without
 // closing or unloading anything (main below).
 TEST(Bridge, HostEndsWithItsProgramClosingTheUnit) {
   DeleteFileA(kReport.c_str());
-  EXPECT_EQ(_wsystem((Beside(L"bridge_tests.exe") + L" --open-and-exit").c_str()), 0);
+  EXPECT_EQ(RunThisProgram(L"--open-and-exit"), 0u);
   EXPECT_THAT(HostProcesses(), IsEmpty());
   EXPECT_THAT(Report(), AllOf(HasSubstr("portIo=0"), HasSubstr("parallel.radioOff=1"),
                               HasSubstr("monitor.openHandles=0")));
