@@ -46,7 +46,7 @@ bench: deps
 	@$(MAKE) --no-print-directory package >/dev/null
 	@bench/binary-sizes.sh build/win32/bin
 	@echo "shipped in the SDK zip, beside their limits:"
-	@python3 tests/static/check_binaries.py --package $$(ls -t build/win32/TarvenK3-SDK-*-win32.zip | head -1)
+	@/usr/bin/python3 tests/static/check_binaries.py --package $$(ls -t build/win32/TarvenK3-SDK-*-win32.zip | head -1)
 	@cmake --preset win64 >/dev/null && cmake --build --preset win64 --target bridge_bench >/dev/null && cd build/win64/bin && ../../../tests/wine/wine64.sh $(CURDIR)/build/win64 bridge_bench.exe
 
 # The library side by side with its reference model over many more random call sequences than
