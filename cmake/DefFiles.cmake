@@ -34,3 +34,13 @@ function(tarven_import_library target def)
   set_target_properties(${target} PROPERTIES IMPORTED_LOCATION ${lib})
   add_dependencies(${target} ${target}_implib)
 endfunction()
+
+# The library's exports as "tcx_X@N", from its .def lines "_tcx_X@N = tcx_X@N": the table that
+# the customers' import libraries and the 64-bit DLL's exports are made from.
+function(tarven_library_exports out_var)
+  set(def ${CMAKE_SOURCE_DIR}/Source/TarvenK3Cmd/TarvenK3Cmd.def)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${def})
+  file(STRINGS ${def} lines REGEX "^_[A-Za-z0-9_]+@[0-9]+ *=")
+  list(TRANSFORM lines REPLACE "^_([A-Za-z0-9_]+@[0-9]+).*" "\\1")
+  set(${out_var} ${lines} PARENT_SCOPE)
+endfunction()

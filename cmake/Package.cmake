@@ -14,15 +14,11 @@
 # its symbols are __tcx_X@N, which no caller asks for.
 
 set(sdk_dir ${CMAKE_BINARY_DIR}/sdk)
-set(library_def ${CMAKE_SOURCE_DIR}/Source/TarvenK3Cmd/TarvenK3Cmd.def)
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${library_def})
 
-# The decorated export names, from the lines "_tcx_X@N = tcx_X@N".
-file(STRINGS ${library_def} export_lines REGEX "^_[A-Za-z0-9_]+@[0-9]+ *=")
+tarven_library_exports(export_names)
 set(customer_exports "")
 set(mingw_exports "")
-foreach(line IN LISTS export_lines)
-  string(REGEX REPLACE "^_([A-Za-z0-9_]+@[0-9]+).*" "\\1" name "${line}")
+foreach(name IN LISTS export_names)
   string(APPEND customer_exports "_${name}\n")
   string(APPEND mingw_exports "${name} == _${name}\n")
 endforeach()

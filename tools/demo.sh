@@ -59,7 +59,8 @@ mkdir -p "$prefix"
 if [ ! -f "$prefix/wineprefix/system.reg" ]; then
   echo "demo: preparing Wine in $prefix (the first time takes a few seconds)"
   "${wine_run[@]}" wineboot --init >/dev/null 2>&1
-  "$root/tests/wine/wine-fonts.sh" "$prefix/wineprefix"
+  # (tests/wine/wine64.sh gives a win64 prefix its fonts itself)
+  if [ $preset = win32 ]; then "$root/tests/wine/wine-fonts.sh" "$prefix/wineprefix"; fi
 fi
 # Without a window manager Wine waits two seconds for each window it hides unless its windows
 # are unmanaged; it then draws their frames itself. A real display has a window manager.

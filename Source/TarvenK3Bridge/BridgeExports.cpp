@@ -4,20 +4,17 @@
 // take turns on the library's own lock.
 #include <windows.h>
 
+#include "ApiLock.h"
 #include "BridgeProtocol.h"
 #include "HostConnection.h"
 #include "TarvenK3Cmd.h"
 
 namespace {
 
-SRWLOCK callLock = SRWLOCK_INIT;
-
 // Only tcx_OpenTARVEN starts a new host after one was lost; every other call then fails.
 bool Ask(const BridgeRequest& request, BridgeReply* reply) {
-  AcquireSRWLockExclusive(&callLock);
-  const bool answered = HostCall(request, reply, request.function == kOpenTARVEN);
-  ReleaseSRWLockExclusive(&callLock);
-  return answered;
+  const ApiLock lock;
+  return HostCall(request, reply, request.function == kOpenTARVEN);
 }
 
 int Forward(BridgeFunction function, int first = 0, int second = 0) {
