@@ -146,8 +146,9 @@ def play_holds_the_radio_on(work):
     """radio play keeps the radio on, tuned, for its time; exiting switches it off."""
     t0 = time.time()
     process = start(["radio", "play", "93.5M", "--for", "2"], {}, work)
+    # The radio is opened before it is tuned: wait for both, while the program still runs.
     during = ""
-    while process.poll() is None and "parallel.radioOff=0" not in during:
+    while process.poll() is None and not ("parallel.radioOff=0" in during and "tuner.0x28=BE 28" in during):
         time.sleep(0.1)
         during = report(work)
     stdout, _ = process.communicate(timeout=60)
