@@ -2,8 +2,8 @@
 
 #include <stdio.h>
 #include <string.h>
-#include <wchar.h>
 
+#include "ModulePath.h"
 #include "PipeIo.h"
 
 HMODULE bridgeModule;
@@ -18,7 +18,7 @@ constexpr DWORD kExitTimeoutMs = 10000;
 constexpr UINT kEndedExitCode = 1;
 
 constexpr wchar_t kHostFolder[] = L"x86\\";
-constexpr wchar_t kHostProgram[] = L"TarvenK3Host.exe";
+constexpr wchar_t kHostProgram[] = L"x86\\TarvenK3Host.exe";
 constexpr DWORD kPathSize = 1024;
 
 enum HostState { kNotStarted, kRunning, kLost };
@@ -58,16 +58,8 @@ bool AwaitHost(DWORD timeoutMs) {
 
 // folder: this DLL's folder and x86\, program: that folder and TarvenK3Host.exe.
 bool HostPaths(wchar_t (&folder)[kPathSize], wchar_t (&program)[kPathSize]) {
-  const DWORD length = GetModuleFileNameW(bridgeModule, folder, kPathSize);
-  if (length == 0 || length >= kPathSize) return false;
-  wchar_t* name = wcsrchr(folder, L'\\');
-  if (name == nullptr) return false;
-  name[1] = L'\0';
-  if (wcslen(folder) + wcslen(kHostFolder) + wcslen(kHostProgram) >= kPathSize) return false;
-  wcscat(folder, kHostFolder);
-  wcscpy(program, folder);
-  wcscat(program, kHostProgram);
-  return true;
+  return PathBesideModule(bridgeModule, kHostFolder, folder, kPathSize) &&
+         PathBesideModule(bridgeModule, kHostProgram, program, kPathSize);
 }
 
 // Starts the host with the child's ends of the pipes and the event as its only inherited

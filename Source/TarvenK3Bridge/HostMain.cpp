@@ -9,6 +9,7 @@
 #include <string.h>
 
 #include "BridgeProtocol.h"
+#include "ModulePath.h"
 #include "PipeIo.h"
 #include "TarvenK3Cmd.h"
 
@@ -36,12 +37,7 @@ HANDLE HandleArgument(const char* text) {
 // never from the current folder or the PATH.
 HMODULE LoadLibraryBesideHost() {
   wchar_t path[MAX_PATH * 4];
-  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH * 4);
-  if (length == 0 || length >= MAX_PATH * 4) return nullptr;
-  wchar_t* name = wcsrchr(path, L'\\');
-  const wchar_t library[] = L"TarvenK3Cmd.dll";
-  if (name == nullptr || (name + 1 - path) + sizeof library / sizeof library[0] > MAX_PATH * 4) return nullptr;
-  wcscpy(name + 1, library);
+  if (!PathBesideModule(nullptr, L"TarvenK3Cmd.dll", path, MAX_PATH * 4)) return nullptr;
   return LoadLibraryExW(path, nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 

@@ -1,6 +1,5 @@
 #include "BandScan.h"
 
-
 #include "Clock.h"
 
 namespace {
@@ -36,10 +35,7 @@ class Scanner {
   int progressWidth_ = 0;
 };
 
-bool Scanner::Detect(int khz) {
-  library_.SetChannelRadio(band_.flag, RawFrequency(band_, khz));
-  return library_.GetChannelDetectState(band_.flag) != 0;
-}
+bool Scanner::Detect(int khz) { return TuneAndDetect(library_, band_, khz); }
 
 void Scanner::AddStation(int khz) {
   if (result_->stationCount == kMaxScanSteps) return;
@@ -135,6 +131,11 @@ void Scanner::Scan() {
 }
 
 }  // namespace
+
+bool TuneAndDetect(const K3Library& library, const Band& band, int khz) {
+  library.SetChannelRadio(band.flag, RawFrequency(band, khz));
+  return library.GetChannelDetectState(band.flag) != 0;
+}
 
 ScanPlan DefaultScanPlan(const Band& band) {
   return {&band, band.scanFromKhz, band.scanToKhz, band.scanStepKhz};

@@ -38,6 +38,9 @@ struct ScanOptions {
   std::FILE* progress;        // gets the rewritten progress line; nullptr for none
 };
 
+// Tunes to khz on band and tells whether the tuner detects a station there. The radio must be open.
+bool TuneAndDetect(const K3Library& library, const Band& band, int khz);
+
 // The plan's default range and step for band.
 ScanPlan DefaultScanPlan(const Band& band);
 

@@ -78,25 +78,24 @@ bool OpenRadio(Session& session) {
 
 constexpr char kNoPortIo[] = "port I/O is unavailable, and the radio needs it";
 
-Detection TuneAndDetect(const K3Library& library, const Request& request) {
+Detection DetectRequested(const K3Library& library, const Request& request) {
   const Band& band = *request.band;
   Detection d = {&band, request.khz, false, false};
-  library.SetChannelRadio(band.flag, RawFrequency(band, request.khz));
-  d.station = library.GetChannelDetectState(band.flag) != 0;
+  d.station = TuneAndDetect(library, band, request.khz);
   d.stereo = d.station && &band == &kFm && library.GetFMStereoState() != 0;
   return d;
 }
 
 int Detect(Session& session, const Request& request) {
   if (!OpenRadio(session)) return Refuse(kExitNoPortIo, kNoPortIo);
-  const Detection d = TuneAndDetect(*session.library, request);
+  const Detection d = DetectRequested(*session.library, request);
   PrintDetection(request.json, d);
   return d.station ? kExitDone : kExitNo;
 }
 
 int Play(Session& session, const Request& request) {
   if (!OpenRadio(session)) return Refuse(kExitNoPortIo, kNoPortIo);
-  PrintDetection(request.json, TuneAndDetect(*session.library, request));
+  PrintDetection(request.json, DetectRequested(*session.library, request));
   std::fflush(stdout);
   if (request.playSeconds < 0 && session.readingCommands) return kExitDone;
   if (!request.quiet && request.playSeconds < 0) std::fprintf(stderr, "k3ctl: playing until Ctrl-C\n");
