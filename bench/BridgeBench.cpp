@@ -13,7 +13,7 @@
 
 #include "BridgeProtocol.h"
 #include "PipeIo.h"
-#include "TarvenK3Cmd.h"
+#include "TarvenK3Binder.h"
 
 namespace {
 
@@ -98,17 +98,12 @@ struct BarePipe {
     CloseHandle(replies);
   }
   void RoundTrip() {
-    const BridgeRequest request = {kIsOpenTARVEN, {0, 0}, {0, 0, 0, 0}};
+    const BridgeRequest request = {unsigned(TcxFunction::IsOpenTARVEN), {0, 0}, {0, 0, 0, 0}};
     BridgeReply reply;
     WriteWhole(requests, &request, sizeof request);
     ReadWhole(replies, &reply, sizeof reply);
   }
 };
-
-template <typename Function>
-Function Bind(HMODULE module, const char* name) {
-  return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
 
 HMODULE Load(const std::string& path) {
   const HMODULE library = LoadLibraryA(path.c_str());
@@ -119,12 +114,22 @@ HMODULE Load(const std::string& path) {
   return library;
 }
 
+TcxEntryPoints Bound(HMODULE library) {
+  TcxEntryPoints entries;
+  TcxFunction missing;
+  if (!TcxBindAll(library, &entries, &missing)) {
+    std::printf("%s is not exported\n", TcxInfo(missing).decoratedName);
+    std::exit(1);
+  }
+  return entries;
+}
+
 // The radio open and tuned to a station, ready for detections.
-decltype(&tcx_GetChannelDetectState) TunedDetection(HMODULE library) {
-  Bind<decltype(&tcx_OpenTARVEN)>(library, "_tcx_OpenTARVEN@0")();
-  Bind<decltype(&tcx_OpenRadio)>(library, "_tcx_OpenRadio@0")();
-  Bind<decltype(&tcx_SetChannelRadio)>(library, "_tcx_SetChannelRadio@8")(0, 9350);
-  return Bind<decltype(&tcx_GetChannelDetectState)>(library, "_tcx_GetChannelDetectState@4");
+decltype(&tcx_GetChannelDetectState) TunedDetection(const TcxEntryPoints& entries) {
+  entries.OpenTARVEN();
+  entries.OpenRadio();
+  entries.SetChannelRadio(0, 9350);
+  return entries.GetChannelDetectState;
 }
 
 }  // namespace
@@ -136,9 +141,9 @@ int main(int argc, char** argv) {
 
   const HMODULE bridge = Load(Beside("bin64\\TarvenK3Cmd.dll"));
   const HMODULE library = Load(Beside("TarvenK3Cmd.dll"));
-  const auto isOpen = Bind<decltype(&tcx_IsOpenTARVEN)>(bridge, "tcx_IsOpenTARVEN");
-  const auto bridgedDetect = TunedDetection(bridge);  // the host has started
-  const auto directDetect = TunedDetection(library);
+  const auto isOpen = Bound(bridge).IsOpenTARVEN;
+  const auto bridgedDetect = TunedDetection(Bound(bridge));  // the host has started
+  const auto directDetect = TunedDetection(Bound(library));
   double bare, bridged, direct, bridgedDetection;
   {
     BarePipe pipe;

@@ -19,13 +19,6 @@ double Seconds(std::chrono::steady_clock::time_point since) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
 }
 
-K3Library LinkedLibrary() {
-  return {tcx_OpenTARVEN, tcx_CloseTARVEN, tcx_IsOpenTARVEN, tcx_GetFwVersion, tcx_GetDevStatus,
-          tcx_TiltUp, tcx_TiltDown, tcx_SetMonitorBrightness, tcx_GetMonitorBrightness,
-          tcx_OpenRadio, tcx_CloseRadio, tcx_IsOpenRadio, tcx_SetChannelRadio,
-          tcx_GetChannelDetectState, tcx_GetFMStereoState};
-}
-
 ScanResult result;
 
 }  // namespace
@@ -56,7 +49,7 @@ int main() {
   std::FILE* progress = std::fopen("/dev/null", "w");
   const volatile long stop = 0;
   const auto start = std::chrono::steady_clock::now();
-  RunBandScan(LinkedLibrary(), plan, {&stop, progress}, &result);
+  RunBandScan(TcxLinkedEntryPoints(), plan, {&stop, progress}, &result);
   const double wall = Seconds(start);
   std::fclose(progress);
   tcx_CloseTARVEN();

@@ -35,12 +35,27 @@ function(tarven_import_library target def)
   add_dependencies(${target} ${target}_implib)
 endfunction()
 
-# The library's exports as "tcx_X@N", from its .def lines "_tcx_X@N = tcx_X@N": the table that
-# the customers' import libraries and the 64-bit DLL's exports are made from.
+# The library's exports as "tcx_X@N", read from its function list (one line
+# "X(Name, result, kind, failure, N, (parameters), (arguments))" per function): the table that the
+# library's, the 64-bit DLL's and the customers' export tables are made from. The library checks
+# at compile time that this reading found every function (TARVEN_EXPORT_COUNT).
+set(TARVEN_FUNCTION_LIST ${CMAKE_SOURCE_DIR}/Source/TarvenK3Cmd/include/TarvenK3Functions.h)
 function(tarven_library_exports out_var)
-  set(def ${CMAKE_SOURCE_DIR}/Source/TarvenK3Cmd/TarvenK3Cmd.def)
-  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${def})
-  file(STRINGS ${def} lines REGEX "^_[A-Za-z0-9_]+@[0-9]+ *=")
-  list(TRANSFORM lines REPLACE "^_([A-Za-z0-9_]+@[0-9]+).*" "\\1")
-  set(${out_var} ${lines} PARENT_SCOPE)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${TARVEN_FUNCTION_LIST})
+  file(READ ${TARVEN_FUNCTION_LIST} text)
+  string(REGEX MATCHALL "\n *X\\([A-Za-z0-9]+, [^,\n]+, [^,\n]+, [^,\n]+, [0-9]+," rows "${text}")
+  list(TRANSFORM rows REPLACE "^\n *X\\(([A-Za-z0-9]+), .*, ([0-9]+),$" "tcx_\\1@\\2")
+  set(${out_var} ${rows} PARENT_SCOPE)
+endfunction()
+
+# The library's own module-definition file, "_tcx_X@N = tcx_X@N" per function, in out_var.
+function(tarven_library_def out_var)
+  tarven_library_exports(names)
+  set(text "LIBRARY TarvenK3Cmd.dll\nEXPORTS\n")
+  foreach(name IN LISTS names)
+    string(APPEND text "_${name} = ${name}\n")
+  endforeach()
+  set(def ${CMAKE_BINARY_DIR}/TarvenK3Cmd.def)
+  file(CONFIGURE OUTPUT ${def} CONTENT "${text}")
+  set(${out_var} ${def} PARENT_SCOPE)
 endfunction()

@@ -1,6 +1,6 @@
 # The SDK package for 32-bit Windows developers, a zip made by CPack (`make package`):
 #   bin/        TarvenK3Cmd.dll, SamplePanel.exe, k3ctl.exe
-#   include/    TarvenK3Cmd.h
+#   include/    TarvenK3Cmd.h, TarvenK3Functions.h
 #   lib/        TarvenK3Cmd.def, TarvenK3Cmd.lib (MSVC), libTarvenK3Cmd.dll.a (MinGW)
 #   lib/cmake/TarvenK3/  the config and version files of find_package(TarvenK3 CONFIG)
 #   bin64/      for 64-bit programs: the 64-bit TarvenK3Cmd.dll, and in bin64/x86/ its 32-bit host
@@ -56,7 +56,7 @@ if(TARGET SamplePanel)
 endif()
 install(FILES $<TARGET_FILE:k3ctl> DESTINATION bin)
 install(FILES ${CMAKE_SOURCE_DIR}/docs/k3ctl.md DESTINATION docs)
-install(FILES ${CMAKE_SOURCE_DIR}/Source/TarvenK3Cmd/TarvenK3Cmd.h DESTINATION include)
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/Source/TarvenK3Cmd/include/ DESTINATION include)
 install(FILES ${customer_def} ${msvc_lib} ${mingw_lib} DESTINATION lib)
 install(FILES $<TARGET_FILE:tarven_sim> $<TARGET_FILE:tarven_sim_tarvencom>
               ${CMAKE_SOURCE_DIR}/Source/Simulator/README.txt

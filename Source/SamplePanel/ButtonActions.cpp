@@ -2,16 +2,10 @@
 
 #include <cwchar>
 
-#include "TarvenK3Cmd.h"
-
 namespace {
 
-// The entry point with the type the public header declares for it.
-template <typename Function>
-Function As(FARPROC entry) {
-  return reinterpret_cast<Function>(reinterpret_cast<void*>(entry));
-}
-#define TCX_CALL(function, entry) As<decltype(&function)>(entry)
+using Numbers = const std::int32_t*;
+using F = TcxFunction;
 
 // Byte results are shown as the byte alone, widened without sign.
 std::int32_t ByteResult(unsigned char result) { return result; }
@@ -20,45 +14,35 @@ std::int32_t ByteResult(unsigned char result) { return result; }
 // shows only their result byte. The number of the field the button reads is checked but used
 // for nothing else.
 const ButtonAction kButtonActions[] = {
-    {L"Command1", "_tcx_OpenTARVEN@0", {},
-     [](FARPROC f, const std::int32_t*) -> std::int32_t { return TCX_CALL(tcx_OpenTARVEN, f)(); }},
-    {L"Command2", "_tcx_CloseTARVEN@0", {},
-     [](FARPROC f, const std::int32_t*) -> std::int32_t {
-       TCX_CALL(tcx_CloseTARVEN, f)();
+    {L"Command1", F::OpenTARVEN, {}, [](const TcxEntryPoints& l, Numbers) -> std::int32_t { return l.OpenTARVEN(); }},
+    {L"Command2", F::CloseTARVEN, {},
+     [](const TcxEntryPoints& l, Numbers) -> std::int32_t {
+       l.CloseTARVEN();
        return 0;  // it returns nothing; the label shows that it ran
      }},
-    {L"Command3", "_tcx_IsOpenTARVEN@0", {},
-     [](FARPROC f, const std::int32_t*) { return ByteResult(TCX_CALL(tcx_IsOpenTARVEN, f)()); }},
-    {L"Command4", "_tcx_OpenRadio@0", {},
-     [](FARPROC f, const std::int32_t*) { return ByteResult(TCX_CALL(tcx_OpenRadio, f)()); }},
-    {L"Command5", "_tcx_CloseRadio@0", {},
-     [](FARPROC f, const std::int32_t*) { return ByteResult(TCX_CALL(tcx_CloseRadio, f)()); }},
-    {L"Command6", "_tcx_IsOpenRadio@0", {},
-     [](FARPROC f, const std::int32_t*) { return ByteResult(TCX_CALL(tcx_IsOpenRadio, f)()); }},
-    {L"Command9", "_tcx_SetChannelRadio@8", {L"txtParam1", L"txtChannel"},
-     [](FARPROC f, const std::int32_t* n) { return ByteResult(TCX_CALL(tcx_SetChannelRadio, f)(n[0], n[1])); }},
-    {L"Command10", "_tcx_TiltUp@4", {},
-     [](FARPROC f, const std::int32_t*) { return ByteResult(TCX_CALL(tcx_TiltUp, f)(0)); }},
-    {L"Command11", "_tcx_TiltDown@4", {},
-     [](FARPROC f, const std::int32_t*) { return ByteResult(TCX_CALL(tcx_TiltDown, f)(0)); }},
-    {L"Command12", "_tcx_SetMonitorBrightness@8", {L"txtDay", L"txtNight"},
-     [](FARPROC f, const std::int32_t* n) {
-       return ByteResult(TCX_CALL(tcx_SetMonitorBrightness, f)(n[0], n[1]));
-     }},
-    {L"Command13", "_tcx_GetFwVersion@4", {L"txtFWParam"},
-     [](FARPROC f, const std::int32_t*) {
+    {L"Command3", F::IsOpenTARVEN, {}, [](const TcxEntryPoints& l, Numbers) { return ByteResult(l.IsOpenTARVEN()); }},
+    {L"Command4", F::OpenRadio, {}, [](const TcxEntryPoints& l, Numbers) { return ByteResult(l.OpenRadio()); }},
+    {L"Command5", F::CloseRadio, {}, [](const TcxEntryPoints& l, Numbers) { return ByteResult(l.CloseRadio()); }},
+    {L"Command6", F::IsOpenRadio, {}, [](const TcxEntryPoints& l, Numbers) { return ByteResult(l.IsOpenRadio()); }},
+    {L"Command9", F::SetChannelRadio, {L"txtParam1", L"txtChannel"},
+     [](const TcxEntryPoints& l, Numbers n) { return ByteResult(l.SetChannelRadio(n[0], n[1])); }},
+    {L"Command10", F::TiltUp, {}, [](const TcxEntryPoints& l, Numbers) { return ByteResult(l.TiltUp(0)); }},
+    {L"Command11", F::TiltDown, {}, [](const TcxEntryPoints& l, Numbers) { return ByteResult(l.TiltDown(0)); }},
+    {L"Command12", F::SetMonitorBrightness, {L"txtDay", L"txtNight"},
+     [](const TcxEntryPoints& l, Numbers n) { return ByteResult(l.SetMonitorBrightness(n[0], n[1])); }},
+    {L"Command13", F::GetFwVersion, {L"txtFWParam"},
+     [](const TcxEntryPoints& l, Numbers) {
        unsigned char version[3] = {};
-       return ByteResult(TCX_CALL(tcx_GetFwVersion, f)(version));
+       return ByteResult(l.GetFwVersion(version));
      }},
-    {L"Command14", "_tcx_GetDevStatus@4", {L"txtDevice"},
-     [](FARPROC f, const std::int32_t*) {
+    {L"Command14", F::GetDevStatus, {L"txtDevice"},
+     [](const TcxEntryPoints& l, Numbers) {
        unsigned char status[3] = {};
-       return ByteResult(TCX_CALL(tcx_GetDevStatus, f)(status));
+       return ByteResult(l.GetDevStatus(status));
      }},
-    {L"Command15", "_tcx_GetFMStereoState@0", {},
-     [](FARPROC f, const std::int32_t*) { return ByteResult(TCX_CALL(tcx_GetFMStereoState, f)()); }},
-    {L"Command16", "_tcx_GetChannelDetectState@4", {L"txtChannelDetect"},
-     [](FARPROC f, const std::int32_t* n) { return ByteResult(TCX_CALL(tcx_GetChannelDetectState, f)(n[0])); }},
+    {L"Command15", F::GetFMStereoState, {}, [](const TcxEntryPoints& l, Numbers) { return ByteResult(l.GetFMStereoState()); }},
+    {L"Command16", F::GetChannelDetectState, {L"txtChannelDetect"},
+     [](const TcxEntryPoints& l, Numbers n) { return ByteResult(l.GetChannelDetectState(n[0])); }},
 };
 
 }  // namespace

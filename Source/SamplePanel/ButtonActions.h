@@ -1,17 +1,17 @@
-// What each of the panel's fourteen buttons calls: the library's entry point, the fields whose
-// numbers the press reads, and the call itself with the entry point's exact type.
+// What each of the panel's fourteen buttons calls: the library's function, the fields whose
+// numbers the press reads, and the call itself.
 #pragma once
-
-#include <windows.h>
 
 #include <cstdint>
 
+#include "TarvenK3Cmd.h"
+
 struct ButtonAction {
   const wchar_t* button;     // the button's control name
-  const char* symbol;        // the entry point's exported name
+  TcxFunction function;      // the library function it calls
   const wchar_t* fields[2];  // the fields read, in argument order; nullptr when unused
-  // Calls entry with the fields' numbers (same order as fields) and gives the value to show.
-  std::int32_t (*call)(FARPROC entry, const std::int32_t* numbers);
+  // Calls the function with the fields' numbers (same order as fields) and gives the value to show.
+  std::int32_t (*call)(const TcxEntryPoints& library, const std::int32_t* numbers);
 };
 
 // The action of the named button; nullptr for a control that is not one of the buttons.

@@ -141,13 +141,13 @@ void Press(HWND window, const ButtonAction& action) {
   }
 
   MessageText error;
-  const FARPROC entry = library.EntryPoint(action.symbol, error);
-  if (!entry) {
+  const TcxEntryPoints* entries = library.Bind(action.function, error);
+  if (!entries) {
     Report(window, error);
     return;
   }
 
-  SetWindowTextW(Control(window, L"lblReturnValue"), ReturnValueText(action.call(entry, numbers)).text);
+  SetWindowTextW(Control(window, L"lblReturnValue"), ReturnValueText(action.call(*entries, numbers)).text);
 }
 
 void PressControl(HWND window, int id) {

@@ -9,23 +9,14 @@
 #include <string.h>
 
 #include "BridgeProtocol.h"
-#include "ModulePath.h"
 #include "PipeIo.h"
-#include "TarvenK3Cmd.h"
+#include "TarvenK3Binder.h"
 
 namespace {
 
 enum ExitCode { kPipeClosed = 0, kBadCommandLine = 2, kNoLibrary = 3, kBadRequest = 4 };
 
-typedef int(TCX_API* CodeFunction)(void);
-typedef void(TCX_API* NoResultFunction)(void);
-typedef unsigned char(TCX_API* ByteFunction)(void);
-typedef unsigned char(TCX_API* ByteOfBytesFunction)(unsigned char*);
-typedef unsigned char(TCX_API* ByteOfOneFunction)(int);
-typedef unsigned char(TCX_API* ByteOfTwoFunction)(int, int);
-typedef int(TCX_API* LevelOfOneFunction)(int);
-
-FARPROC functions[kBridgeFunctionCount];
+TcxEntryPoints library;
 
 HANDLE HandleArgument(const char* text) {
   char* end = nullptr;
@@ -33,41 +24,11 @@ HANDLE HandleArgument(const char* text) {
   return *end == '\0' && value != 0 ? reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(value)) : nullptr;
 }
 
-// The library beside this program, and the DLLs it needs from that folder or the system's only:
-// never from the current folder or the PATH.
-HMODULE LoadLibraryBesideHost() {
-  wchar_t path[MAX_PATH * 4];
-  if (!PathBesideModule(nullptr, L"TarvenK3Cmd.dll", path, MAX_PATH * 4)) return nullptr;
-  return LoadLibraryExW(path, nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
-}
-
-bool BindFunctions(HMODULE library) {
-  for (uint32_t i = 0; i < kBridgeFunctionCount; ++i) {
-    functions[i] = GetProcAddress(library, kBridgeFunctions[i].exportName);
-    if (functions[i] == nullptr) return false;
-  }
-  return true;
-}
-
-template <typename Function>
-Function As(FARPROC address) {
-  return reinterpret_cast<Function>(reinterpret_cast<void*>(address));
-}
-
 BridgeReply Call(const BridgeRequest& request) {
-  const FARPROC f = functions[request.function];
-  const int first = request.arguments[0], second = request.arguments[1];
   BridgeReply reply = {0, {0, 0, 0, 0}};
   memcpy(reply.bytes, request.bytes, sizeof reply.bytes);
-  switch (kBridgeFunctions[request.function].shape) {
-    case kCodeResult: reply.result = As<CodeFunction>(f)(); break;
-    case kNoResult: As<NoResultFunction>(f)(); break;
-    case kByteResult: reply.result = As<ByteFunction>(f)(); break;
-    case kByteOfBytes: reply.result = As<ByteOfBytesFunction>(f)(reply.bytes); break;
-    case kByteOfOne: reply.result = As<ByteOfOneFunction>(f)(first); break;
-    case kByteOfTwo: reply.result = As<ByteOfTwoFunction>(f)(first, second); break;
-    case kLevelOfOne: reply.result = As<LevelOfOneFunction>(f)(first); break;
-  }
+  // The library writes over the caller's bytes in the reply.
+  reply.result = TcxCall(library, static_cast<TcxFunction>(request.function), request.arguments, reply.bytes);
   return reply;
 }
 
@@ -81,14 +42,16 @@ int main(int argc, char** argv) {
   const HANDLE replyEvent = HandleArgument(argv[3]);
   if (!requests || !replies || !replyEvent) return kBadCommandLine;
 
-  const HMODULE library = LoadLibraryBesideHost();
-  if (library == nullptr || !BindFunctions(library)) return kNoLibrary;
+  // The library beside this program, and the DLLs it needs from that folder or the system's only.
+  const HMODULE module = TcxLoadLibrary();
+  TcxFunction missing;
+  if (module == nullptr || !TcxBindAll(module, &library, &missing)) return kNoLibrary;
   SetEvent(replyEvent);  // ready
 
   int exitCode = kPipeClosed;
   BridgeRequest request;
   while (ReadWhole(requests, &request, sizeof request)) {
-    if (request.function >= kBridgeFunctionCount) {
+    if (request.function >= kTcxFunctionCount) {
       exitCode = kBadRequest;
       break;
     }
@@ -96,6 +59,6 @@ int main(int argc, char** argv) {
     if (!WriteWhole(replies, &reply, sizeof reply)) break;
     SetEvent(replyEvent);
   }
-  FreeLibrary(library);
+  FreeLibrary(module);
   return exitCode;
 }

@@ -17,10 +17,6 @@ constexpr DWORD kOpenMode = 0x00FE0102;
 
 constexpr char kAcceptedModels[][5] = {"QX7A", "QX7B", "QX7C", "QX7D", "QX7E", "QX7F", "QX7G"};
 
-// Result bits of tcx_OpenTARVEN.
-constexpr int kPortIoUnavailable = 0x1;
-constexpr int kUnitUnavailable = 0x2;
-
 std::uint32_t ModelWord(const BYTE* chars) {
   return chars[0] | chars[1] << 8 | chars[2] << 16 | static_cast<std::uint32_t>(chars[3]) << 24;
 }
@@ -72,8 +68,8 @@ extern "C" int TCX_API tcx_OpenTARVEN(void) {
     if (libraryState.portIoReady) SetupParallelPort();
   }
   OpenDevice();
-  const int result = (libraryState.portIoReady ? 0 : kPortIoUnavailable) |
-                     (HasDevice() ? 0 : kUnitUnavailable);
+  const int result = (libraryState.portIoReady ? 0 : TCX_OPEN_PORT_IO_UNAVAILABLE) |
+                     (HasDevice() ? 0 : TCX_OPEN_UNIT_UNAVAILABLE);
   libraryState.unitOpen = result == 0 ? 1 : 0;
   return result;
 }

@@ -16,9 +16,6 @@ constexpr std::uint32_t kStatusBit12 = 1u << 12;
 constexpr std::uint32_t kStatusBit8 = 1u << 8;
 constexpr BYTE kFlagBit1 = 1u << 1;
 
-// tcx_GetMonitorBrightness with this selector reads the low nibble; any other, the high one.
-constexpr int kLowNibbleSelector = 2;
-
 BYTE TiltSteps(int steps) {
   if (steps < kMinTiltSteps) return kMinTiltSteps;
   if (steps > kMaxTiltSteps) return kMaxTiltSteps;
@@ -87,5 +84,6 @@ extern "C" int TCX_API tcx_GetMonitorBrightness(int selector) {
   if (!HasDevice()) return 0;
   if (!ReadDevStatus()) return 0;
   const BYTE levels = libraryState.devStatus.brightness;
-  return selector == kLowNibbleSelector ? (levels & 0x0F) : (levels >> 4);
+  // The night level is the low nibble, the day level the high one.
+  return selector == TCX_NIGHT_LEVEL ? (levels & 0x0F) : (levels >> 4);
 }

@@ -12,7 +12,7 @@ struct Run {
 
 class Scanner {
  public:
-  Scanner(const K3Library& library, const ScanPlan& plan, const ScanOptions& options, ScanResult* result)
+  Scanner(const TcxEntryPoints& library, const ScanPlan& plan, const ScanOptions& options, ScanResult* result)
       : library_(library), plan_(plan), band_(*plan.band), options_(options), result_(result) {}
 
   void Scan();
@@ -27,7 +27,7 @@ class Scanner {
   void ShowProgress(int step, int khz, double started);
   void ClearProgress();
 
-  const K3Library& library_;
+  const TcxEntryPoints& library_;
   const ScanPlan& plan_;
   const Band& band_;
   const ScanOptions& options_;
@@ -132,7 +132,7 @@ void Scanner::Scan() {
 
 }  // namespace
 
-bool TuneAndDetect(const K3Library& library, const Band& band, int khz) {
+bool TuneAndDetect(const TcxEntryPoints& library, const Band& band, int khz) {
   library.SetChannelRadio(band.flag, RawFrequency(band, khz));
   return library.GetChannelDetectState(band.flag) != 0;
 }
@@ -143,7 +143,7 @@ ScanPlan DefaultScanPlan(const Band& band) {
 
 int PlannedSteps(const ScanPlan& plan) { return (plan.toKhz - plan.fromKhz) / plan.stepKhz + 1; }
 
-void RunBandScan(const K3Library& library, const ScanPlan& plan, const ScanOptions& options, ScanResult* result) {
+void RunBandScan(const TcxEntryPoints& library, const ScanPlan& plan, const ScanOptions& options, ScanResult* result) {
   result->stationCount = 0;
   result->steps = 0;
   result->plannedSteps = PlannedSteps(plan);

@@ -9,7 +9,7 @@
 #include <cstdio>
 
 #include "Frequency.h"
-#include "K3Library.h"
+#include "TarvenK3Cmd.h"
 
 // The finest scan, the whole FM band on its grid, has this many steps.
 constexpr int kMaxScanSteps = (108000 - 76000) / 10 + 1;
@@ -39,7 +39,7 @@ struct ScanOptions {
 };
 
 // Tunes to khz on band and tells whether the tuner detects a station there. The radio must be open.
-bool TuneAndDetect(const K3Library& library, const Band& band, int khz);
+bool TuneAndDetect(const TcxEntryPoints& library, const Band& band, int khz);
 
 // The plan's default range and step for band.
 ScanPlan DefaultScanPlan(const Band& band);
@@ -47,4 +47,4 @@ ScanPlan DefaultScanPlan(const Band& band);
 int PlannedSteps(const ScanPlan& plan);
 
 // The radio must be open.
-void RunBandScan(const K3Library& library, const ScanPlan& plan, const ScanOptions& options, ScanResult* result);
+void RunBandScan(const TcxEntryPoints& library, const ScanPlan& plan, const ScanOptions& options, ScanResult* result);

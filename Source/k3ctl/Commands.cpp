@@ -14,23 +14,23 @@ int Refuse(int code, const char* message) {
   return code;
 }
 
-bool UnitFound(const Session& session) { return !(session.openResult & kMonitorUnitMissing); }
+bool UnitFound(const Session& session) { return !(session.openResult & TCX_OPEN_UNIT_UNAVAILABLE); }
 
 constexpr char kNoUnit[] = "the monitor unit is not found";
 
 // The two levels; false when the unit does not report its status, which holds them.
-bool ReadLevels(const K3Library& library, int* day, int* night) {
+bool ReadLevels(const TcxEntryPoints& library, int* day, int* night) {
   unsigned char status[3];
   if (!library.GetDevStatus(status)) return false;
-  *day = library.GetMonitorBrightness(kDaySelector);
-  *night = library.GetMonitorBrightness(kNightSelector);
+  *day = library.GetMonitorBrightness(TCX_DAY_LEVEL);
+  *night = library.GetMonitorBrightness(TCX_NIGHT_LEVEL);
   return true;
 }
 
 int Info(const Session& session, const Request& request) {
-  const K3Library& library = *session.library;
+  const TcxEntryPoints& library = *session.library;
   InfoResult info = {};
-  info.portIo = !(session.openResult & kPortIoUnavailable);
+  info.portIo = !(session.openResult & TCX_OPEN_PORT_IO_UNAVAILABLE);
   info.unitFound = UnitFound(session);
   if (info.unitFound) {
     info.haveFirmware = library.GetFwVersion(info.firmware) != 0;
@@ -49,7 +49,7 @@ int Status(const Session& session, const Request& request) {
 }
 
 int Tilt(const Session& session, const Request& request) {
-  const K3Library& library = *session.library;
+  const TcxEntryPoints& library = *session.library;
   if (!UnitFound(session)) return Refuse(kExitNoUnit, kNoUnit);
   const bool sent = request.tiltUp ? library.TiltUp(request.tiltSteps) : library.TiltDown(request.tiltSteps);
   if (!sent) return Refuse(kExitNoUnit, kNoUnit);
@@ -59,7 +59,7 @@ int Tilt(const Session& session, const Request& request) {
 
 // Sets the levels when given, then reads both back: what the unit holds is what is printed.
 int Brightness(const Session& session, const Request& request) {
-  const K3Library& library = *session.library;
+  const TcxEntryPoints& library = *session.library;
   if (!UnitFound(session)) return Refuse(kExitNoUnit, kNoUnit);
   if (request.setLevels && !library.SetMonitorBrightness(request.day, request.night))
     return Refuse(kExitNoUnit, kNoUnit);
@@ -71,14 +71,14 @@ int Brightness(const Session& session, const Request& request) {
 
 // The radio needs port I/O; it is opened once per session.
 bool OpenRadio(Session& session) {
-  if (session.openResult & kPortIoUnavailable) return false;
+  if (session.openResult & TCX_OPEN_PORT_IO_UNAVAILABLE) return false;
   if (!session.radioOpen) session.radioOpen = session.library->OpenRadio() != 0;
   return session.radioOpen;
 }
 
 constexpr char kNoPortIo[] = "port I/O is unavailable, and the radio needs it";
 
-Detection DetectRequested(const K3Library& library, const Request& request) {
+Detection DetectRequested(const TcxEntryPoints& library, const Request& request) {
   const Band& band = *request.band;
   Detection d = {&band, request.khz, false, false};
   d.station = TuneAndDetect(library, band, request.khz);

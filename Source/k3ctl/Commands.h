@@ -2,7 +2,7 @@
 #pragma once
 
 #include "Arguments.h"
-#include "K3Library.h"
+#include "TarvenK3Cmd.h"
 
 enum ExitCode {
   kExitDone = 0,          // done, or yes
@@ -17,7 +17,7 @@ enum ExitCode {
 // One run of k3ctl: the unit opened once, the radio opened at the first radio command, both
 // kept open until the run ends.
 struct Session {
-  const K3Library* library;
+  const TcxEntryPoints* library;
   int openResult;        // of tcx_OpenTARVEN
   bool radioOpen;
   bool readingCommands;  // `k3ctl -`: radio play without --for returns and the radio stays on

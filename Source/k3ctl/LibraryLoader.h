@@ -6,7 +6,7 @@
 
 #include <cstddef>
 
-#include "K3Library.h"
+#include "TarvenK3Cmd.h"
 
 // On failure returns false with a message saying which file is missing, or why the load failed.
-bool LoadK3Library(K3Library* library, char* error, std::size_t errorSize);
+bool LoadTarvenK3(TcxEntryPoints* library, char* error, std::size_t errorSize);

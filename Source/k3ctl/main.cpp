@@ -19,8 +19,8 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, stdout);
     return kExitDone;
   }
-  K3Library library;
-  if (!LoadK3Library(&library, error, sizeof error)) {
+  TcxEntryPoints library;
+  if (!LoadTarvenK3(&library, error, sizeof error)) {
     std::fprintf(stderr, "k3ctl: %s\n", error);
     return kExitNoLibrary;
   }

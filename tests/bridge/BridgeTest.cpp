@@ -24,24 +24,16 @@ std::wstring Beside(const wchar_t* relative) {
 const std::wstring kLibrary = Beside(L"TarvenK3Cmd.dll");
 const std::wstring kBridge = Beside(L"bin64\\TarvenK3Cmd.dll");
 
-// The fifteen functions, each with the bytes of its arguments.
-#define TCX_FUNCTIONS(X)                                                                       \
-  X(OpenTARVEN, 0) X(CloseTARVEN, 0) X(IsOpenTARVEN, 0) X(GetFwVersion, 4) X(GetDevStatus, 4) \
-  X(TiltUp, 4) X(TiltDown, 4) X(SetMonitorBrightness, 8) X(GetMonitorBrightness, 4)            \
-  X(OpenRadio, 0) X(CloseRadio, 0) X(IsOpenRadio, 0) X(SetChannelRadio, 8)                    \
-  X(GetChannelDetectState, 4) X(GetFMStereoState, 0)
-
-struct Library {
-#define TCX_MEMBER(name, bytes) decltype(&tcx_##name) name;
-  TCX_FUNCTIONS(TCX_MEMBER)
-};
+using Library = TcxEntryPoints;
 
 // By the decorated names ("_tcx_TiltUp@4"), or the plain ones ("tcx_TiltUp").
 Library BindAll(HMODULE module, bool plainNames = false) {
+  if (!plainNames) return Bound(module);
   Library k;
-#define TCX_BIND_ONE(name, bytes) \
-  k.name = TCX_BIND(module, tcx_##name, plainNames ? "tcx_" #name : "_tcx_" #name "@" #bytes);
-  TCX_FUNCTIONS(TCX_BIND_ONE)
+#define TCX_BIND_PLAIN(name, result, kind, failure, bytes, parameters, arguments) \
+  k.name = BindByName<decltype(&tcx_##name)>(module, "tcx_" #name);
+  TCX_FUNCTIONS(TCX_BIND_PLAIN)
+#undef TCX_BIND_PLAIN
   return k;
 }
 

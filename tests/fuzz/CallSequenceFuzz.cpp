@@ -41,49 +41,43 @@ bool IsLibraryPort(std::uint16_t port) {
   return port == 0x2E || port == 0x2F || (port >= 0x378 && port <= 0x37A);
 }
 
-bool IsByteBoolean(unsigned value) { return value <= 1; }
+// Whether a result lies in the range its kind documents.
+bool InRange(const TcxFunctionInfo& function, int result) {
+  switch (function.kind) {
+    case TCX_CODE: return (result & ~(TCX_OPEN_PORT_IO_UNAVAILABLE | TCX_OPEN_UNIT_UNAVAILABLE)) == 0;
+    case TCX_BYTE: return result == 0 || result == 1;
+    case TCX_LEVEL: return result >= 0 && result <= 15;
+    case TCX_NONE: return true;
+  }
+  return false;
+}
 
+// Any of the library's functions, with its arguments from the input (and, for the two readers,
+// the buffer or a null pointer); or a change of the simulated PC.
 void CallOne(Input& in, sim::SimulatedPc& pc) {
+  static const TcxEntryPoints library = TcxLinkedEntryPoints();
   unsigned char buffer[3] = {0xA5, 0xA5, 0xA5};
-  switch (in.Byte() % 21) {
-    case 0: Require(tcx_OpenTARVEN() >= 0 && tcx_OpenTARVEN() <= 3, "open result 0-3"); break;
-    case 1: tcx_CloseTARVEN(); break;
-    case 2: Require(IsByteBoolean(tcx_IsOpenTARVEN()), "IsOpenTARVEN 0/1"); break;
-    case 3: Require(IsByteBoolean(tcx_GetFwVersion(in.Byte() & 1 ? buffer : nullptr)), "GetFwVersion 0/1"); break;
-    case 4: Require(IsByteBoolean(tcx_GetDevStatus(in.Byte() & 1 ? buffer : nullptr)), "GetDevStatus 0/1"); break;
-    case 5: Require(IsByteBoolean(tcx_TiltUp(in.Int())), "TiltUp 0/1"); break;
-    case 6: Require(IsByteBoolean(tcx_TiltDown(in.Int())), "TiltDown 0/1"); break;
-    case 7: {
-      const std::int32_t day = in.Int();
-      Require(IsByteBoolean(tcx_SetMonitorBrightness(day, in.Int())), "SetMonitorBrightness 0/1");
-      break;
-    }
-    case 8: {
-      const int level = tcx_GetMonitorBrightness(in.Int());
-      Require(level >= 0 && level <= 15, "brightness 0-15");
-      break;
-    }
-    case 9: pc.portAccessGranted = in.Byte() & 1; break;
-    case 10: pc.monitor.present = in.Byte() & 1; break;
-    case 11: pc.monitor.failGetDevStatus = in.Byte() & 1; break;
-    case 12: Require(IsByteBoolean(tcx_OpenRadio()), "OpenRadio 0/1"); break;
-    case 13: Require(IsByteBoolean(tcx_CloseRadio()), "CloseRadio 0/1"); break;
-    case 14: Require(IsByteBoolean(tcx_IsOpenRadio()), "IsOpenRadio 0/1"); break;
-    case 15: {
-      const std::int32_t band = in.Int();
-      Require(IsByteBoolean(tcx_SetChannelRadio(band, in.Int())), "SetChannelRadio 0/1");
-      break;
-    }
-    case 16: Require(IsByteBoolean(tcx_GetChannelDetectState(in.Int())), "GetChannelDetectState 0/1"); break;
-    case 17: Require(IsByteBoolean(tcx_GetFMStereoState()), "GetFMStereoState 0/1"); break;
-    case 18: {
+  const unsigned choice = in.Byte() % (kTcxFunctionCount + 6);
+  if (choice < kTcxFunctionCount) {
+    const TcxFunctionInfo& function = kTcxFunctions[choice];
+    int numbers[2] = {0, 0};
+    for (int i = 0; i < function.argumentBytes / 4; ++i) numbers[i] = in.Int();
+    unsigned char* bytes = in.Byte() & 1 ? buffer : nullptr;
+    Require(InRange(function, TcxCall(library, static_cast<TcxFunction>(choice), numbers, bytes)), function.name);
+    return;
+  }
+  switch (choice - kTcxFunctionCount) {
+    case 0: pc.portAccessGranted = in.Byte() & 1; break;
+    case 1: pc.monitor.present = in.Byte() & 1; break;
+    case 2: pc.monitor.failGetDevStatus = in.Byte() & 1; break;
+    case 3: {
       static const sim::Tuner::Presence kPresence[] = {
           sim::Tuner::Presence::Present, sim::Tuner::Presence::AbsentHigh, sim::Tuner::Presence::AbsentLow};
       pc.tuner.presence = kPresence[in.Byte() % 3];
       break;
     }
-    case 19: pc.tuner.slowCounter = in.Byte() & 1; break;
-    case 20: {
+    case 4: pc.tuner.slowCounter = in.Byte() & 1; break;
+    case 5: {
       // A status frame from the input, answered at the next status read.
       sim::StatusBytes frame;
       for (std::uint8_t& byte : frame) byte = in.Byte();

@@ -163,25 +163,14 @@ model::Surroundings Observe(const sim::SimulatedPc& pc) {
 }
 
 int Invoke(const Call& call, unsigned char* buffer) {
-  switch (call.function) {
-    case Function::OpenTARVEN: return tcx_OpenTARVEN();
-    case Function::CloseTARVEN: tcx_CloseTARVEN(); return 0;
-    case Function::IsOpenTARVEN: return tcx_IsOpenTARVEN();
-    case Function::GetFwVersion: return tcx_GetFwVersion(call.nullBuffer ? nullptr : buffer);
-    case Function::GetDevStatus: return tcx_GetDevStatus(call.nullBuffer ? nullptr : buffer);
-    case Function::TiltUp: return tcx_TiltUp(call.a);
-    case Function::TiltDown: return tcx_TiltDown(call.a);
-    case Function::SetMonitorBrightness: return tcx_SetMonitorBrightness(call.a, call.b);
-    case Function::GetMonitorBrightness: return tcx_GetMonitorBrightness(call.a);
-    case Function::OpenRadio: return tcx_OpenRadio();
-    case Function::CloseRadio: return tcx_CloseRadio();
-    case Function::IsOpenRadio: return tcx_IsOpenRadio();
-    case Function::SetChannelRadio: return tcx_SetChannelRadio(call.a, call.b);
-    case Function::GetChannelDetectState: return tcx_GetChannelDetectState(call.a);
-    case Function::GetFMStereoState: return tcx_GetFMStereoState();
-    case Function::Unload: ReleaseAtUnload(); return 0;
+  if (call.function == Function::Unload) {
+    ReleaseAtUnload();
+    return 0;
   }
-  return -1;
+  static const TcxEntryPoints library = TcxLinkedEntryPoints();
+  const int numbers[2] = {call.a, call.b};
+  return TcxCall(library, static_cast<TcxFunction>(call.function), numbers,
+                 call.nullBuffer ? nullptr : buffer);
 }
 
 // The tuner's own record of the transfers it took part in, in CallTrace's words.

@@ -38,11 +38,7 @@ int Clamp(std::int32_t steps) { return steps < 1 ? 1 : steps > 3 ? 3 : steps; }
 }  // namespace
 
 const char* Name(Function f) {
-  static const char* const names[] = {
-      "OpenTARVEN", "CloseTARVEN", "IsOpenTARVEN", "GetFwVersion", "GetDevStatus", "TiltUp", "TiltDown",
-      "SetMonitorBrightness", "GetMonitorBrightness", "OpenRadio", "CloseRadio", "IsOpenRadio",
-      "SetChannelRadio", "GetChannelDetectState", "GetFMStereoState", "Unload"};
-  return names[static_cast<int>(f)];
+  return f == Function::Unload ? "Unload" : kTcxFunctions[static_cast<int>(f)].name;
 }
 
 StatusFrame ReferenceModel::NextFrame() {

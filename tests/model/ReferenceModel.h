@@ -9,16 +9,18 @@
 #include <vector>
 
 #include "CallTrace.h"
+#include "TarvenK3Functions.h"
 
 namespace model {
 
+// The library's functions in the order of its function list, then its unload step.
 enum class Function {
-  OpenTARVEN, CloseTARVEN, IsOpenTARVEN, GetFwVersion, GetDevStatus, TiltUp, TiltDown,
-  SetMonitorBrightness, GetMonitorBrightness, OpenRadio, CloseRadio, IsOpenRadio,
-  SetChannelRadio, GetChannelDetectState, GetFMStereoState,
+#define MODEL_FUNCTION(name, result, kind, failure, bytes, parameters, arguments) name,
+  TCX_FUNCTIONS(MODEL_FUNCTION)
+#undef MODEL_FUNCTION
   Unload,  // the library's unload step at process detach
 };
-constexpr int kFunctionCount = 15;  // the exported ones, before Unload
+constexpr int kFunctionCount = kTcxFunctionCount;  // the exported ones, before Unload
 
 const char* Name(Function f);
 

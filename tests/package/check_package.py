@@ -84,7 +84,8 @@ def check_imports(program, exports):
 
 
 def check_contents(args, sdk):
-    expected = {"bin/TarvenK3Cmd.dll", "include/TarvenK3Cmd.h", "lib/TarvenK3Cmd.def",
+    expected = {"bin/TarvenK3Cmd.dll", "include/TarvenK3Cmd.h", "include/TarvenK3Functions.h",
+                "lib/TarvenK3Cmd.def",
                 "lib/cmake/TarvenK3/TarvenK3Config.cmake", "lib/cmake/TarvenK3/TarvenK3ConfigVersion.cmake",
                 "lib/TarvenK3Cmd.lib", "lib/libTarvenK3Cmd.dll.a", "simulator/IO.dll",
                 "simulator/TarVenCOM.dll", "simulator/README.txt", "docs/API.md", "bin/k3ctl.exe", "docs/k3ctl.md",

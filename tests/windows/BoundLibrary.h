@@ -1,5 +1,6 @@
-// TarvenK3Cmd.dll loaded by its file name and bound by decorated export names, as customers'
-// programs do; the simulator's trace read through the stand-in IO.dll's control functions.
+// TarvenK3Cmd.dll loaded by its file name and bound by decorated export names through the kit's
+// binder, as customers' programs do; the simulator's trace read through the stand-in IO.dll's
+// control functions.
 #pragma once
 
 #include <windows.h>
@@ -11,16 +12,23 @@
 #include <vector>
 
 #include "SimControl.h"
-#include "TarvenK3Cmd.h"
+#include "TarvenK3Binder.h"
 
-// Looks up an export of module and gives it the exact type the public header declares.
+// Every function of module, each with the exact type the public header declares.
+inline TcxEntryPoints Bound(HMODULE module) {
+  TcxEntryPoints entries;
+  TcxFunction missing = TcxFunction::OpenTARVEN;
+  EXPECT_TRUE(TcxBindAll(module, &entries, &missing)) << TcxInfo(missing).decoratedName << " is not exported";
+  return entries;
+}
+
+// An export of module looked up by any name, with the type of the header's declaration.
 template <typename Function>
-Function Bind(HMODULE module, const char* decoratedName) {
-  FARPROC address = GetProcAddress(module, decoratedName);
-  EXPECT_NE(address, nullptr) << decoratedName << " is not exported";
+Function BindByName(HMODULE module, const char* name) {
+  FARPROC address = GetProcAddress(module, name);
+  EXPECT_NE(address, nullptr) << name << " is not exported";
   return reinterpret_cast<Function>(reinterpret_cast<void*>(address));
 }
-#define TCX_BIND(module, function, decoratedName) Bind<decltype(&function)>(module, decoratedName)
 
 inline std::vector<TarvenSimEvent> SimTrace() {
   std::vector<TarvenSimEvent> events(TarvenSim_TraceLength());
@@ -47,7 +55,7 @@ class DllTest : public ::testing::Test {
  protected:
   void SetUp() override {
     TarvenSim_Reset();
-    library = LoadLibraryW(L"TarvenK3Cmd.dll");
+    library = TcxLoadLibrary();
     ASSERT_NE(library, nullptr) << "LoadLibrary failed: " << GetLastError();
   }
   void TearDown() override {

@@ -21,9 +21,9 @@ TEST_F(Connection, LoadingTouchesNoPortAndNoDevice) {
 }
 
 TEST_F(Connection, OpenReportsEachHalfAndCloseReleasesBoth) {
-  auto open = TCX_BIND(library, tcx_OpenTARVEN, "_tcx_OpenTARVEN@0");
-  auto isOpen = TCX_BIND(library, tcx_IsOpenTARVEN, "_tcx_IsOpenTARVEN@0");
-  auto close = TCX_BIND(library, tcx_CloseTARVEN, "_tcx_CloseTARVEN@0");
+  auto open = Bound(library).OpenTARVEN;
+  auto isOpen = Bound(library).IsOpenTARVEN;
+  auto close = Bound(library).CloseTARVEN;
 
   EXPECT_EQ(isOpen(), 0);
   EXPECT_EQ(open(), 0);
@@ -50,7 +50,7 @@ TEST_F(Connection, OpenReportsEachHalfAndCloseReleasesBoth) {
 using LibraryUnload = DllTest;
 
 TEST_F(LibraryUnload, FreeLibraryWithConnectionOpenReleasesDeviceAndPortOnce) {
-  auto open = TCX_BIND(library, tcx_OpenTARVEN, "_tcx_OpenTARVEN@0");
+  auto open = Bound(library).OpenTARVEN;
   ASSERT_EQ(open(), 0);
   TarvenSim_ClearTrace();
   UnloadLibrary();
@@ -61,8 +61,8 @@ TEST_F(LibraryUnload, FreeLibraryWithConnectionOpenReleasesDeviceAndPortOnce) {
 }
 
 TEST_F(LibraryUnload, FreeLibraryAfterCloseReleasesNothing) {
-  auto open = TCX_BIND(library, tcx_OpenTARVEN, "_tcx_OpenTARVEN@0");
-  auto close = TCX_BIND(library, tcx_CloseTARVEN, "_tcx_CloseTARVEN@0");
+  auto open = Bound(library).OpenTARVEN;
+  auto close = Bound(library).CloseTARVEN;
   ASSERT_EQ(open(), 0);
   close();
   TarvenSim_ClearTrace();
@@ -71,11 +71,11 @@ TEST_F(LibraryUnload, FreeLibraryAfterCloseReleasesNothing) {
 }
 
 TEST_F(LibraryUnload, ReloadStartsFromTheInitialState) {
-  auto open = TCX_BIND(library, tcx_OpenTARVEN, "_tcx_OpenTARVEN@0");
+  auto open = Bound(library).OpenTARVEN;
   ASSERT_EQ(open(), 0);
   UnloadLibrary();
-  library = LoadLibraryW(L"TarvenK3Cmd.dll");
+  library = TcxLoadLibrary();
   ASSERT_NE(library, nullptr);
-  auto isOpen = TCX_BIND(library, tcx_IsOpenTARVEN, "_tcx_IsOpenTARVEN@0");
+  auto isOpen = Bound(library).IsOpenTARVEN;
   EXPECT_EQ(isOpen(), 0);
 }

@@ -8,7 +8,7 @@ class MonitorDll : public DllTest {
  protected:
   void SetUp() override {
     DllTest::SetUp();
-    auto open = TCX_BIND(library, tcx_OpenTARVEN, "_tcx_OpenTARVEN@0");
+    auto open = Bound(library).OpenTARVEN;
     ASSERT_EQ(open(), 0);
   }
 
@@ -20,8 +20,8 @@ class MonitorDll : public DllTest {
 };
 
 TEST_F(MonitorDll, TiltMovesOneToThreeStepsWhateverTheCount) {
-  auto up = TCX_BIND(library, tcx_TiltUp, "_tcx_TiltUp@4");
-  auto down = TCX_BIND(library, tcx_TiltDown, "_tcx_TiltDown@4");
+  auto up = Bound(library).TiltUp;
+  auto down = Bound(library).TiltDown;
   TarvenSim_SetMonitor(5, 9, 3);
   EXPECT_EQ(up(0), 1);
   EXPECT_EQ(Tilt(), 6);
@@ -32,8 +32,8 @@ TEST_F(MonitorDll, TiltMovesOneToThreeStepsWhateverTheCount) {
 }
 
 TEST_F(MonitorDll, BrightnessIsSetAndReadBackByNibble) {
-  auto set = TCX_BIND(library, tcx_SetMonitorBrightness, "_tcx_SetMonitorBrightness@8");
-  auto get = TCX_BIND(library, tcx_GetMonitorBrightness, "_tcx_GetMonitorBrightness@4");
+  auto set = Bound(library).SetMonitorBrightness;
+  auto get = Bound(library).GetMonitorBrightness;
   EXPECT_EQ(set(7, 10), 1);
   EXPECT_EQ(get(2), 10);
   EXPECT_EQ(get(0), 7);
@@ -42,8 +42,8 @@ TEST_F(MonitorDll, BrightnessIsSetAndReadBackByNibble) {
 }
 
 TEST_F(MonitorDll, VersionAndStatusFillTheCallersThreeBytes) {
-  auto version = TCX_BIND(library, tcx_GetFwVersion, "_tcx_GetFwVersion@4");
-  auto status = TCX_BIND(library, tcx_GetDevStatus, "_tcx_GetDevStatus@4");
+  auto version = Bound(library).GetFwVersion;
+  auto status = Bound(library).GetDevStatus;
   TarvenSim_SetFirmware(2, 11, 6);
   TarvenSim_SetDevStatus(0x1000, 0x02);
   unsigned char bytes[4] = {9, 9, 9, 0xEE};
@@ -56,14 +56,14 @@ TEST_F(MonitorDll, VersionAndStatusFillTheCallersThreeBytes) {
 }
 
 TEST_F(MonitorDll, WithoutADeviceEveryFunctionReturnsZero) {
-  auto close = TCX_BIND(library, tcx_CloseTARVEN, "_tcx_CloseTARVEN@0");
+  auto close = Bound(library).CloseTARVEN;
   close();
   unsigned char bytes[3] = {4, 5, 6};
-  EXPECT_EQ(TCX_BIND(library, tcx_GetFwVersion, "_tcx_GetFwVersion@4")(bytes), 0);
-  EXPECT_EQ(TCX_BIND(library, tcx_GetDevStatus, "_tcx_GetDevStatus@4")(bytes), 0);
-  EXPECT_EQ(TCX_BIND(library, tcx_TiltUp, "_tcx_TiltUp@4")(1), 0);
-  EXPECT_EQ(TCX_BIND(library, tcx_TiltDown, "_tcx_TiltDown@4")(1), 0);
-  EXPECT_EQ(TCX_BIND(library, tcx_SetMonitorBrightness, "_tcx_SetMonitorBrightness@8")(1, 1), 0);
-  EXPECT_EQ(TCX_BIND(library, tcx_GetMonitorBrightness, "_tcx_GetMonitorBrightness@4")(0), 0);
+  EXPECT_EQ(Bound(library).GetFwVersion(bytes), 0);
+  EXPECT_EQ(Bound(library).GetDevStatus(bytes), 0);
+  EXPECT_EQ(Bound(library).TiltUp(1), 0);
+  EXPECT_EQ(Bound(library).TiltDown(1), 0);
+  EXPECT_EQ(Bound(library).SetMonitorBrightness(1, 1), 0);
+  EXPECT_EQ(Bound(library).GetMonitorBrightness(0), 0);
   EXPECT_THAT(bytes, ElementsAre(4, 5, 6));
 }

@@ -10,13 +10,13 @@ class RadioDll : public DllTest {
  protected:
   void SetUp() override {
     DllTest::SetUp();
-    ASSERT_EQ(TCX_BIND(library, tcx_OpenTARVEN, "_tcx_OpenTARVEN@0")(), 0);
-    openRadio = TCX_BIND(library, tcx_OpenRadio, "_tcx_OpenRadio@0");
-    closeRadio = TCX_BIND(library, tcx_CloseRadio, "_tcx_CloseRadio@0");
-    isOpenRadio = TCX_BIND(library, tcx_IsOpenRadio, "_tcx_IsOpenRadio@0");
-    setChannel = TCX_BIND(library, tcx_SetChannelRadio, "_tcx_SetChannelRadio@8");
-    detect = TCX_BIND(library, tcx_GetChannelDetectState, "_tcx_GetChannelDetectState@4");
-    stereo = TCX_BIND(library, tcx_GetFMStereoState, "_tcx_GetFMStereoState@0");
+    ASSERT_EQ(Bound(library).OpenTARVEN(), 0);
+    openRadio = Bound(library).OpenRadio;
+    closeRadio = Bound(library).CloseRadio;
+    isOpenRadio = Bound(library).IsOpenRadio;
+    setChannel = Bound(library).SetChannelRadio;
+    detect = Bound(library).GetChannelDetectState;
+    stereo = Bound(library).GetFMStereoState;
   }
 
   static std::array<unsigned char, 4> TunerFrame(int address) {

@@ -1,0 +1,91 @@
+/* TarvenK3Cmd.dll: command library for the TARVEN K3 monitor unit.
+ *
+ * Flat functions with the callee-pops (stdcall) convention, exported under their decorated
+ * names ("_tcx_OpenTARVEN@0", ...). Every argument is 32 bits wide. Byte results are one
+ * unsigned byte: 1 for success or true, 0 for failure or false. Calls from several threads
+ * are serialised: each function runs alone, under one process-wide lock.
+ *
+ * The functions are listed in TarvenK3Functions.h, one line each, and declared here from that
+ * list:
+ *
+ * Connection. tcx_OpenTARVEN returns TCX_OPEN_* bits (0 = both halves available);
+ *   tcx_CloseTARVEN; tcx_IsOpenTARVEN.
+ * Monitor. These need only the monitor unit, not port I/O. tcx_GetFwVersion(version) and
+ *   tcx_GetDevStatus(status) fill three bytes the caller owns; tcx_TiltUp(steps),
+ *   tcx_TiltDown(steps); tcx_SetMonitorBrightness(dayLevel, nightLevel);
+ *   tcx_GetMonitorBrightness(TCX_DAY_LEVEL or TCX_NIGHT_LEVEL).
+ * Radio tuner. These need port I/O. tcx_OpenRadio, tcx_CloseRadio, tcx_IsOpenRadio;
+ *   tcx_SetChannelRadio(band, frequency); tcx_GetChannelDetectState(band);
+ *   tcx_GetFMStereoState. band: 0 = FM, any other value = AM. frequency: FM in 10 kHz units
+ *   (93.5 MHz = 9350), AM in kHz (810 kHz = 810). */
+#ifndef TARVENK3CMD_H
+#define TARVENK3CMD_H
+
+#include "TarvenK3Functions.h"
+
+#if defined(_WIN32)
+#define TCX_API __stdcall
+#else
+#define TCX_API
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#define TCX_DECLARATION(name, result, kind, failure, bytes, parameters, arguments) \
+  result TCX_API tcx_##name parameters;
+TCX_FUNCTIONS(TCX_DECLARATION)
+#undef TCX_DECLARATION
+
+#ifdef __cplusplus
+}
+
+/* The functions as a C++ program holds them when it binds the DLL at run time, each with its
+ * declared type, named as in the function list (entries.SetChannelRadio(0, 9350)). An entry is
+ * null until it is bound. */
+struct TcxEntryPoints {
+#define TCX_ENTRY_POINT(name, result, kind, failure, bytes, parameters, arguments) \
+  decltype(&tcx_##name) name = nullptr;
+  TCX_FUNCTIONS(TCX_ENTRY_POINT)
+#undef TCX_ENTRY_POINT
+};
+
+/* The entry points of the library the program is linked with (through an import library). */
+inline TcxEntryPoints TcxLinkedEntryPoints() {
+  TcxEntryPoints entries;
+#define TCX_LINKED_ENTRY(name, result, kind, failure, bytes, parameters, arguments) entries.name = tcx_##name;
+  TCX_FUNCTIONS(TCX_LINKED_ENTRY)
+#undef TCX_LINKED_ENTRY
+  return entries;
+}
+
+/* One call of function through entries, by its place in the list: up to two numbers, or the
+ * three-byte buffer, as its parameters take them. A byte result is widened without sign; a
+ * function without a result gives 0. For programs that forward or replay calls. */
+inline int TcxInvoke(void(TCX_API* f)(void), const int*, unsigned char*) {
+  f();
+  return 0;
+}
+template <typename Result>
+int TcxInvoke(Result(TCX_API* f)(void), const int*, unsigned char*) { return f(); }
+template <typename Result>
+int TcxInvoke(Result(TCX_API* f)(int), const int* numbers, unsigned char*) { return f(numbers[0]); }
+template <typename Result>
+int TcxInvoke(Result(TCX_API* f)(int, int), const int* numbers, unsigned char*) { return f(numbers[0], numbers[1]); }
+template <typename Result>
+int TcxInvoke(Result(TCX_API* f)(unsigned char*), const int*, unsigned char* bytes) { return f(bytes); }
+
+inline int TcxCall(const TcxEntryPoints& entries, TcxFunction function, const int numbers[2], unsigned char* buffer) {
+  switch (function) {
+#define TCX_CALL_ENTRY(name, result, kind, failure, bytes, parameters, arguments) \
+  case TcxFunction::name:                                                     \
+    return TcxInvoke(entries.name, numbers, buffer);
+    TCX_FUNCTIONS(TCX_CALL_ENTRY)
+#undef TCX_CALL_ENTRY
+  }
+  return 0;
+}
+#endif
+
+#endif
