@@ -6,6 +6,7 @@
 #include "BandScan.h"
 #include "Console.h"
 #include "Output.h"
+#include "Session.h"
 
 namespace {
 
@@ -27,7 +28,7 @@ bool ReadLevels(const TcxEntryPoints& library, int* day, int* night) {
   return true;
 }
 
-int Info(const Session& session, const Request& request) {
+int Info(Session& session, const Request& request) {
   const TcxEntryPoints& library = *session.library;
   InfoResult info = {};
   info.portIo = !(session.openResult & TCX_OPEN_PORT_IO_UNAVAILABLE);
@@ -40,28 +41,26 @@ int Info(const Session& session, const Request& request) {
   return info.unitFound ? kExitDone : kExitNoUnit;
 }
 
-int Status(const Session& session, const Request& request) {
-  if (!UnitFound(session)) return Refuse(kExitNoUnit, kNoUnit);
+int Status(Session& session, const Request& request) {
   unsigned char bits[3];
   if (!session.library->GetDevStatus(bits)) return Refuse(kExitNoUnit, "the monitor unit does not report its status");
   PrintStatus(request.json, bits);
   return kExitDone;
 }
 
-int Tilt(const Session& session, const Request& request) {
+int Tilt(Session& session, const Request& request) {
   const TcxEntryPoints& library = *session.library;
-  if (!UnitFound(session)) return Refuse(kExitNoUnit, kNoUnit);
-  const bool sent = request.tiltUp ? library.TiltUp(request.tiltSteps) : library.TiltDown(request.tiltSteps);
-  if (!sent) return Refuse(kExitNoUnit, kNoUnit);
-  PrintTilt(request.json, request.tiltUp, request.tiltSteps);
+  const TiltArguments& tilt = request.tilt;
+  if (!(tilt.up ? library.TiltUp(tilt.steps) : library.TiltDown(tilt.steps))) return Refuse(kExitNoUnit, kNoUnit);
+  PrintTilt(request.json, tilt.up, tilt.steps);
   return kExitDone;
 }
 
 // Sets the levels when given, then reads both back: what the unit holds is what is printed.
-int Brightness(const Session& session, const Request& request) {
+int Brightness(Session& session, const Request& request) {
   const TcxEntryPoints& library = *session.library;
-  if (!UnitFound(session)) return Refuse(kExitNoUnit, kNoUnit);
-  if (request.setLevels && !library.SetMonitorBrightness(request.day, request.night))
+  const LevelArguments& levels = request.levels;
+  if (levels.set && !library.SetMonitorBrightness(levels.day, levels.night))
     return Refuse(kExitNoUnit, kNoUnit);
   int day = 0, night = 0;
   if (!ReadLevels(library, &day, &night)) return Refuse(kExitNoUnit, "the monitor unit does not report its brightness");
@@ -78,32 +77,30 @@ bool OpenRadio(Session& session) {
 
 constexpr char kNoPortIo[] = "port I/O is unavailable, and the radio needs it";
 
-Detection DetectRequested(const TcxEntryPoints& library, const Request& request) {
-  const Band& band = *request.band;
-  Detection d = {&band, request.khz, false, false};
-  d.station = TuneAndDetect(library, band, request.khz);
+Detection DetectRequested(const TcxEntryPoints& library, const TuneArguments& tune) {
+  const Band& band = *tune.band;
+  Detection d = {&band, tune.khz, false, false};
+  d.station = TuneAndDetect(library, band, tune.khz);
   d.stereo = d.station && &band == &kFm && library.GetFMStereoState() != 0;
   return d;
 }
 
 int Detect(Session& session, const Request& request) {
-  if (!OpenRadio(session)) return Refuse(kExitNoPortIo, kNoPortIo);
-  const Detection d = DetectRequested(*session.library, request);
+  const Detection d = DetectRequested(*session.library, request.tune);
   PrintDetection(request.json, d);
   return d.station ? kExitDone : kExitNo;
 }
 
 int Play(Session& session, const Request& request) {
-  if (!OpenRadio(session)) return Refuse(kExitNoPortIo, kNoPortIo);
-  PrintDetection(request.json, DetectRequested(*session.library, request));
+  const double seconds = request.tune.playSeconds;
+  PrintDetection(request.json, DetectRequested(*session.library, request.tune));
   std::fflush(stdout);
-  if (request.playSeconds < 0 && session.readingCommands) return kExitDone;
-  if (!request.quiet && request.playSeconds < 0) std::fprintf(stderr, "k3ctl: playing until Ctrl-C\n");
-  return WaitUnlessStopped(request.playSeconds) ? kExitDone : kExitInterrupted;
+  if (seconds < 0 && session.readingCommands) return kExitDone;
+  if (!request.quiet && seconds < 0) std::fprintf(stderr, "k3ctl: playing until Ctrl-C\n");
+  return WaitUnlessStopped(seconds) ? kExitDone : kExitInterrupted;
 }
 
 int Scan(Session& session, const Request& request) {
-  if (!OpenRadio(session)) return Refuse(kExitNoPortIo, kNoPortIo);
   ScanOptions options = {&stopRequested, nullptr};
   if (!request.quiet && (request.forceProgress || StderrIsConsole())) options.progress = stderr;
   // Room for a few thousand stations: on the heap, not the stack or the program file.
@@ -121,17 +118,25 @@ int Scan(Session& session, const Request& request) {
 
 }  // namespace
 
+const Command kCommands[] = {
+    {"info", nullptr, "", "port I/O, monitor unit, firmware, brightness", ReadNoArguments, 0, Needs::Nothing, Info},
+    {"status", nullptr, "", "the unit's three status bits", ReadNoArguments, 0, Needs::Unit, Status},
+    {"tilt", nullptr, "up|down [STEPS]", "tilt by 1-3 steps (default 1)", ReadTilt, 0, Needs::Unit, Tilt},
+    {"brightness", nullptr, "[DAY NIGHT]", "read both levels, or set them (0-15 each)", ReadBrightness, 0, Needs::Unit,
+     Brightness},
+    {"radio", "detect", "FREQ", "tune and detect: exit 0 station, 1 none", ReadTune, 0, Needs::Radio, Detect},
+    {"radio", "play", "FREQ [--for SECS]", "tune and keep the radio on until Ctrl-C, or for SECS", ReadTune,
+     kPlayTimeOption, Needs::Radio, Play},
+    {"radio", "scan", "fm|am [--from F] [--to F] [--step S]", "band scan, one line per station", ReadScanPlan,
+     kScanRangeOptions, Needs::Radio, Scan},
+    {"-", nullptr, "", "commands from stdin, one per line, in one session", ReadNoArguments, 0, Needs::Stdin,
+     RunCommandLines},
+};
+const int kCommandCount = sizeof kCommands / sizeof kCommands[0];
+
 int RunCommand(Session& session, const Request& request) {
-  switch (request.command) {
-    case Command::Info: return Info(session, request);
-    case Command::Status: return Status(session, request);
-    case Command::Tilt: return Tilt(session, request);
-    case Command::Brightness: return Brightness(session, request);
-    case Command::Detect: return Detect(session, request);
-    case Command::Play: return Play(session, request);
-    case Command::Scan: return Scan(session, request);
-    case Command::Help:
-    case Command::Session: break;
-  }
-  return Refuse(kExitUsage, "this command cannot run here");
+  const Command& command = *request.command;
+  if (command.needs == Needs::Unit && !UnitFound(session)) return Refuse(kExitNoUnit, kNoUnit);
+  if (command.needs == Needs::Radio && !OpenRadio(session)) return Refuse(kExitNoPortIo, kNoPortIo);
+  return command.run(session, request);
 }

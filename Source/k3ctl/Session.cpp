@@ -26,6 +26,7 @@ int LineError(int number, const char* message) {
 }  // namespace
 
 int RunCommandLines(Session& session, const Request& options) {
+  session.readingCommands = true;
   char line[kLineSize];
   int code = kExitDone;
   for (int number = 1; !stopRequested && std::fgets(line, sizeof line, stdin); ++number) {
@@ -41,7 +42,7 @@ int RunCommandLines(Session& session, const Request& options) {
     char error[256];
     if (!ParseArguments(count, words, &request, error, sizeof error)) {
       code = LineError(number, error);
-    } else if (request.command == Command::Help || request.command == Command::Session) {
+    } else if (request.help || request.command->needs == Needs::Stdin) {
       code = LineError(number, "not a command of the unit");
     } else {
       request.json |= options.json;

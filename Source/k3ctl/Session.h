@@ -5,5 +5,5 @@
 
 #include "Commands.h"
 
-// The exit code of the last command run; 130 when Ctrl-C ended the session.
+// The runner of `-`. The exit code of the last command run; 130 when Ctrl-C ended the session.
 int RunCommandLines(Session& session, const Request& options);

@@ -6,7 +6,6 @@
 #include "Commands.h"
 #include "Console.h"
 #include "LibraryLoader.h"
-#include "Session.h"
 
 int main(int argc, char** argv) {
   Request request;
@@ -15,8 +14,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "k3ctl: %s\n", error);
     return kExitUsage;
   }
-  if (request.command == Command::Help) {
-    std::fputs(kUsage, stdout);
+  if (request.help) {
+    PrintUsage(stdout);
     return kExitDone;
   }
   TcxEntryPoints library;
@@ -25,8 +24,8 @@ int main(int argc, char** argv) {
     return kExitNoLibrary;
   }
   CatchInterrupts();
-  Session session = {&library, library.OpenTARVEN(), false, request.command == Command::Session};
-  int code = session.readingCommands ? RunCommandLines(session, request) : RunCommand(session, request);
+  Session session = {&library, library.OpenTARVEN(), false, false};
+  int code = RunCommand(session, request);
   // Closing switches the radio off.
   library.CloseTARVEN();
   if (stopRequested) {
