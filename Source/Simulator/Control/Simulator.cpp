@@ -4,6 +4,8 @@
 #include <thread>
 #include <utility>
 
+#include "Settings.h"
+
 namespace sim {
 
 bool SimulatedPc::InitializeWinIo() {
