@@ -21,8 +21,6 @@ class SimulatedPc {
  public:
   bool portAccessGranted = true;  // whether InitializeWinIo succeeds
   bool portIoInitialized = false;
-  int initializeCalls = 0;
-  int shutdownCalls = 0;
 
   SuperIo superIo;
   ParallelPort parallelPort;
