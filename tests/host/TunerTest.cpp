@@ -6,6 +6,7 @@
 
 #include "LibraryFixture.h"
 #include "Radio.h"
+#include "Settings.h"
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;

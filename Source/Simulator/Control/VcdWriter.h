@@ -32,7 +32,6 @@ class VcdWriter {
   bool Open(const std::string& path, std::uint8_t data, std::uint8_t status);
   // Ends the file with a timestamp at the current time; nothing when none is open.
   void Close();
-  bool IsOpen() const { return file_ != nullptr; }
 
   // Around every port access: the access's 1 us (after any time spent away from the bus),
   // then the data and status registers' lines as the access left them.

@@ -1,38 +1,55 @@
+// The TarvenSim_* control functions. Those that set up the simulated PC apply its settings
+// (Settings.h) with the text the environment variable would hold, so that a test in-process
+// and a program started with the variable set find the same PC.
 #include "SimControl.h"
 
 #include <cstring>
 #include <string>
 
+#include "Settings.h"
 #include "Simulator.h"
 
 using sim::Pc;
+
+namespace {
+
+void Set(const char* variable, const std::string& value) { sim::Apply(Pc(), variable, value); }
+
+// A number as the settings read it, unsigned: of a byte they keep the low eight bits, as a
+// cast of the int would.
+std::string Unsigned(int n) { return std::to_string(static_cast<unsigned>(n)); }
+
+}  // namespace
 
 extern "C" void __cdecl TarvenSim_Reset(void) { sim::Reset(); }
 extern "C" void __cdecl TarvenSim_ResetFromEnvironment(void) {
   sim::Reset();
   sim::ConfigureFromEnvironment(Pc());
 }
-extern "C" void __cdecl TarvenSim_SetPortAccess(int granted) { Pc().portAccessGranted = granted != 0; }
-extern "C" void __cdecl TarvenSim_SetUnitPresent(int present) { Pc().monitor.present = present != 0; }
+extern "C" void __cdecl TarvenSim_SetPortAccess(int granted) {
+  Set("TARVEN_SIM_PORT_ACCESS", granted ? "granted" : "denied");
+}
+extern "C" void __cdecl TarvenSim_SetUnitPresent(int present) {
+  Set("TARVEN_SIM_UNIT", present ? "present" : "absent");
+}
 extern "C" void __cdecl TarvenSim_SetModel(const char* fourCharacters) {
-  Pc().monitor.modelId = std::string(fourCharacters).substr(0, 4);
+  Set("TARVEN_SIM_MODEL", fourCharacters);
 }
 extern "C" void __cdecl TarvenSim_SetFirmware(int major, int second, int third) {
-  Pc().monitor.fwMajor = static_cast<std::uint8_t>(major);
-  Pc().monitor.fwSecond = static_cast<std::uint8_t>(second);
-  Pc().monitor.fwThird = static_cast<std::uint8_t>(third);
+  Set("TARVEN_SIM_FIRMWARE", Unsigned(major) + "." + Unsigned(second) + "." + Unsigned(third));
 }
-extern "C" void __cdecl TarvenSim_FailDevInfo(int fail) { Pc().monitor.failGetDevInfo = fail != 0; }
-
-extern "C" void __cdecl TarvenSim_FailDevStatus(int fail) { Pc().monitor.failGetDevStatus = fail != 0; }
+extern "C" void __cdecl TarvenSim_FailDevInfo(int fail) {
+  Set("TARVEN_SIM_DEVINFO", fail ? "fails" : "ok");
+}
+extern "C" void __cdecl TarvenSim_FailDevStatus(int fail) {
+  Set("TARVEN_SIM_DEVSTATUS", fail ? "fails" : "ok");
+}
 extern "C" void __cdecl TarvenSim_SetDevStatus(unsigned int statusWord, int flags) {
-  Pc().monitor.statusWord = statusWord;
-  Pc().monitor.flags = static_cast<std::uint8_t>(flags);
+  Set("TARVEN_SIM_STATUS", std::to_string(statusWord) + "," + Unsigned(flags));
 }
 extern "C" void __cdecl TarvenSim_SetMonitor(int tilt, int dayLevel, int nightLevel) {
-  Pc().monitor.tilt = tilt;
-  Pc().monitor.dayLevel = dayLevel;
-  Pc().monitor.nightLevel = nightLevel;
+  Set("TARVEN_SIM_TILT", std::to_string(tilt));
+  Set("TARVEN_SIM_BRIGHTNESS", std::to_string(dayLevel) + "," + std::to_string(nightLevel));
 }
 extern "C" void __cdecl TarvenSim_GetMonitor(int* tilt, int* dayLevel, int* nightLevel) {
   *tilt = Pc().monitor.tilt;
@@ -41,16 +58,17 @@ extern "C" void __cdecl TarvenSim_GetMonitor(int* tilt, int* dayLevel, int* nigh
 }
 
 extern "C" void __cdecl TarvenSim_SetTuner(int presence) {
-  using Presence = sim::Tuner::Presence;
-  Pc().tuner.presence = presence == TARVENSIM_TUNER_ABSENT_HIGH  ? Presence::AbsentHigh
-                        : presence == TARVENSIM_TUNER_ABSENT_LOW ? Presence::AbsentLow
-                                                                 : Presence::Present;
+  Set("TARVEN_SIM_TUNER", presence == TARVENSIM_TUNER_ABSENT_HIGH  ? "absent-high"
+                          : presence == TARVENSIM_TUNER_ABSENT_LOW ? "absent-low"
+                                                                   : "present");
 }
-extern "C" void __cdecl TarvenSim_ClearStations(void) { Pc().tuner.stations.clear(); }
+extern "C" void __cdecl TarvenSim_ClearStations(void) { Set("TARVEN_SIM_STATIONS", ""); }
 extern "C" void __cdecl TarvenSim_AddStation(int band, int frequency, int stereo) {
   Pc().tuner.stations.push_back({band == 0 ? sim::kFmBand : sim::kAmBand, frequency, stereo != 0});
 }
-extern "C" void __cdecl TarvenSim_SetTunerSlowCounter(int slow) { Pc().tuner.slowCounter = slow != 0; }
+extern "C" void __cdecl TarvenSim_SetTunerSlowCounter(int slow) {
+  Set("TARVEN_SIM_TUNER_COUNTER", slow ? "slow" : "fast");
+}
 extern "C" int __cdecl TarvenSim_GetTunerFrame(int address, unsigned char bytes[4]) {
   const sim::Tuner& tuner = Pc().tuner;
   if (address != sim::Tuner::kDivisorAddress && address != sim::Tuner::kModeAddress) return 0;

@@ -4,17 +4,17 @@
 #include <thread>
 #include <utility>
 
+#include "Settings.h"
+
 namespace sim {
 
 bool SimulatedPc::InitializeWinIo() {
-  ++initializeCalls;
   trace.Call("InitializeWinIo");
   if (portAccessGranted) portIoInitialized = true;
   return portIoInitialized;
 }
 
 void SimulatedPc::ShutdownWinIo() {
-  ++shutdownCalls;
   trace.Call("ShutdownWinIo");
   if (!portIoInitialized) Fault("ShutdownWinIo without port access");
   portIoInitialized = false;
@@ -48,11 +48,8 @@ void SimulatedPc::WritePort(std::uint16_t port, std::uint8_t value) {
       if (!rejected.empty()) Fault("tuner: " + rejected);
       break;
     }
-    case ParallelPort::kStatusPort:
-      parallelPort.lastStatusWrite = value;
-      ++parallelPort.statusWrites;
-      break;
     case ParallelPort::kControlPort: parallelPort.control = value; break;
+    // The status register takes no writes: one is traced and changes nothing.
   }
   vcd.EndAccess(parallelPort.data, StatusLines());
 }

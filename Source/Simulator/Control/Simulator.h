@@ -1,6 +1,7 @@
 // The simulated PC behind the stand-ins for IO.dll and TarVenCOM: port access, the Super I/O
-// chip, the parallel port with the radio tuner on its lines, and the monitor unit, with an
-// ordered trace of everything they saw.
+// chip, the parallel port with the radio tuner on its lines, and the monitor unit (the devices
+// of Hardware/), wired to port I/O, with an ordered trace of everything they saw and the
+// port's lines as a waveform.
 #pragma once
 
 #include <cstdint>
@@ -20,8 +21,6 @@ class SimulatedPc {
  public:
   bool portAccessGranted = true;  // whether InitializeWinIo succeeds
   bool portIoInitialized = false;
-  int initializeCalls = 0;
-  int shutdownCalls = 0;
 
   SuperIo superIo;
   ParallelPort parallelPort;
@@ -61,8 +60,5 @@ SimulatedPc& Pc();
 // Puts the simulated PC back to its defaults (ignoring the environment). A waveform file being
 // written goes on, and shows the lines as the next port access finds them.
 void Reset();
-
-// Applies the TARVEN_SIM_* environment variables to pc.
-void ConfigureFromEnvironment(SimulatedPc& pc);
 
 }  // namespace sim
