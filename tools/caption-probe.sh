@@ -5,12 +5,12 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=$(pwd)/build/win64
 cmake --preset win64 >/dev/null && cmake --build --preset win64 --target caption_probe >/dev/null
-. tests/wine/xvfb.sh
+. tests/wine/wine-prefix.sh
 start_xvfb
 wine=(tests/wine/wine64.sh "$build/probe")
 mkdir -p "$build/probe"
 [ -f "$build/probe/wineprefix/system.reg" ] || "${wine[@]}" wineboot --init >/dev/null 2>&1
-"${wine[@]}" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+wine_managed no "${wine[@]}" >/dev/null 2>&1
 "${wine[@]}" "$build/bin/caption_probe.exe" & probe=$!
 sleep 5
 xwd -root -silent | convert xwd:- -crop 480x220+0+0 "$build/caption-probe.png"

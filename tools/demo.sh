@@ -40,7 +40,7 @@ if ! { cmake --preset $preset -B "$build" && cmake --build "$build" -j2 --target
   exit 1
 fi
 
-. "$root/tests/wine/xvfb.sh"
+. "$root/tests/wine/wine-prefix.sh"
 xvfb_pid=
 cleanup() {
   wine_stop
@@ -59,16 +59,13 @@ mkdir -p "$prefix"
 if [ ! -f "$prefix/wineprefix/system.reg" ]; then
   echo "demo: preparing Wine in $prefix (the first time takes a few seconds)"
   "${wine_run[@]}" wineboot --init >/dev/null 2>&1
-  # (tests/wine/wine64.sh gives a win64 prefix its fonts itself)
-  if [ $preset = win32 ]; then "$root/tests/wine/wine-fonts.sh" "$prefix/wineprefix"; fi
+  wine_fonts "$prefix/wineprefix"
 fi
-# Without a window manager Wine waits two seconds for each window it hides unless its windows
-# are unmanaged; it then draws their frames itself. A real display has a window manager.
-x11='HKCU\Software\Wine\X11 Driver'
+# A real display has a window manager; the virtual one has none.
 if [ $interactive = 1 ]; then
-  "${wine_run[@]}" reg delete "$x11" /v Managed /f >/dev/null 2>&1 || true
+  wine_managed yes "${wine_run[@]}" >/dev/null 2>&1 || true
 else
-  "${wine_run[@]}" reg add "$x11" /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+  wine_managed no "${wine_run[@]}" >/dev/null 2>&1
 fi
 
 cd "$build/bin"

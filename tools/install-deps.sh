@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   make cmake g++ python3 python3-pefile
-  googletest libbenchmark-dev
+  googletest
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32
   wine64 fonts-wine xvfb x11-apps imagemagick

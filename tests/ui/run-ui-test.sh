@@ -27,8 +27,8 @@ fi
 shot="$build/panel-$arch"
 log="$build/panel-ui-$arch.log"
 
-# shellcheck source=../wine/xvfb.sh
-. "$here/../wine/xvfb.sh"
+# shellcheck source=../wine/wine-prefix.sh
+. "$here/../wine/wine-prefix.sh"
 xvfb_pid=
 cleanup() {
   [ "$arch" = win64 ] && "$here/../wine/wine64.sh" "$build/ui" --stop
@@ -43,9 +43,8 @@ if [ "$arch" = win64 ]; then
 fi
 [ -n "${DISPLAY:-}" ] || { echo "no display"; exit 1; }
 
-# Without a window manager Wine waits two seconds for each window it hides unless its windows
-# are unmanaged; it then draws their frames itself, so the screenshot shows the title bar.
-WINEDEBUG=-all timeout 60 "${wine_run[@]}" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null
+# No window manager here: Wine draws the frames, so the screenshot shows the title bar.
+WINEDEBUG=-all wine_managed no timeout 60 "${wine_run[@]}" >/dev/null
 
 cd "$bin" || exit 1
 rm -f "$shot.bmp" "$shot.png"

@@ -12,10 +12,11 @@ if [ "${1:-}" = "--stop" ]; then
   exit 0
 fi
 if [ "${1:-}" = "wineboot" ]; then
-  # A new prefix gets Wine's own fonts (Tahoma, MS Sans Serif, ...): started by this loader path,
-  # Wine does not look for them where Debian puts them, and falls back to wider faces.
+  # A new prefix gets Wine's own fonts (Tahoma, MS Sans Serif, ...).
   /usr/lib/wine/wine64 "$@" || exit
-  "$(dirname "$0")/wine-fonts.sh" "$WINEPREFIX"
+  # shellcheck source=wine-prefix.sh
+  . "$(dirname "$0")/wine-prefix.sh"
+  wine_fonts "$WINEPREFIX"
   exit
 fi
 exec /usr/lib/wine/wine64 "$@"

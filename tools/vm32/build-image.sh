@@ -5,7 +5,8 @@
 #   tools/vm32/build-image.sh --print-dir  print the cache folder of this version of the scripts and exit
 #
 # Cache: ${TARVEN_VM32_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/tarven-vm32}/<hash>/ where <hash> covers the
-# files that make the image (this script and guest/init.sh). The folder holds vmlinuz, initrd.img, rootfs.ext4
+# files that make the image (this script, guest/init.sh and the Wine helper its first boot uses,
+# tests/wine/wine-prefix.sh). The folder holds vmlinuz, initrd.img, rootfs.ext4
 # (raw ext4, never written after the build: runs use snapshot=on) and the stamp file "ready".
 # Env: TARVEN_VM32_MIRROR  Debian mirror for the guest (default: the one the host's apt uses)
 #
@@ -30,7 +31,7 @@ die() { echo "vm32-image: ERROR: $*" >&2; exit 3; }
 
 cache_base() { echo "${TARVEN_VM32_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/tarven-vm32}"; }
 image_hash() {
-    (cd "$HERE" && for f in build-image.sh guest/init.sh; do echo "== $f"; cat "$f"; done) | sha256sum | cut -c1-16
+    (cd "$HERE" && for f in build-image.sh guest/init.sh ../../tests/wine/wine-prefix.sh; do echo "== $f"; cat "$f"; done) | sha256sum | cut -c1-16
 }
 
 BASE=$(cache_base)
@@ -209,6 +210,7 @@ rm -rf --one-file-system "$ROOT"
 # ---- first boot (writable): install wine32:i386 offline, make the win32 prefix, clean apt ----
 say "first boot: installing wine32:i386 and making the win32 and win64 prefixes (a few minutes) ($(elapsed))"
 CTL="$BUILD/ctl"; mkdir -p "$CTL"
+cp "$HERE/../../tests/wine/wine-prefix.sh" "$CTL/"
 timeout 1800 qemu-system-x86_64 -cpu max,-smap -smp 2 -m 3G -nic none -nographic -no-reboot \
     -kernel "$BUILD/vmlinuz" -initrd "$BUILD/initrd.img" \
     -append "console=ttyS0 root=/dev/vda rootfstype=ext4 rw init=/sbin/tarven-init panic=1 quiet mitigations=off fsck.mode=skip tarven_mode=firstboot" \

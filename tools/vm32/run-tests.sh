@@ -34,6 +34,14 @@ set -euo pipefail
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 say() { echo "vm32: $*" >&2; }
 usage() { echo "usage: $0 MANIFEST RESULTS_DIR" >&2; exit 2; }
+# shellcheck source=run/stage.sh
+. "$HERE/run/stage.sh"     # the folder the manifest's runner starts from
+# shellcheck source=run/native.sh
+. "$HERE/run/native.sh"    # the run on a host that runs 32-bit code
+# shellcheck source=run/qemu.sh
+. "$HERE/run/qemu.sh"      # a boot of the guest image
+# shellcheck source=run/collect.sh
+. "$HERE/run/collect.sh"   # the results and outcome of a boot
 
 [ $# -eq 2 ] || usage
 MANIFEST=$1
@@ -54,12 +62,12 @@ SHARE=$(cd "$SHARE" && pwd -P) || { say "no shared root $SHARE"; exit 2; }
 declare -A seen=()
 names=()
 lineno=0
+bad() { say "$MANIFEST:$lineno: $*"; exit 2; }
 while IFS= read -r line || [ -n "$line" ]; do
     lineno=$((lineno + 1))
     line=${line%$'\r'}
     case "$line" in ''|'#'*) continue ;; esac
     IFS=$'\t' read -r name workdir cmd <<<"$line" || true
-    bad() { say "$MANIFEST:$lineno: $*"; exit 2; }
     [[ "$name" =~ ^[A-Za-z0-9._+-]+$ ]] || bad "bad test name '$name'"
     [ -z "${seen[$name]:-}" ] || bad "test name '$name' used twice"
     seen[$name]=1
@@ -77,25 +85,11 @@ RESULTS=$(cd "$RESULTS" && pwd -P)
 for name in "${names[@]}"; do rm -f "$RESULTS/$name.rc" "$RESULTS/$name.log"; done
 
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/tarven-vm32.XXXXXX")
-QEMU_PID=
-RUNNER_PID=
 cleanup() {
     local rc=$?
     trap - EXIT INT TERM
-    if [ -n "$QEMU_PID" ] && kill -0 "$QEMU_PID" 2>/dev/null; then
-        kill -TERM "$QEMU_PID" 2>/dev/null; sleep 1; kill -KILL "$QEMU_PID" 2>/dev/null || true
-        wait "$QEMU_PID" 2>/dev/null || true
-    fi
-    if [ -n "$RUNNER_PID" ]; then
-        kill -TERM -- "-$RUNNER_PID" 2>/dev/null || true
-        for _ in $(seq 50); do kill -0 "$RUNNER_PID" 2>/dev/null || break; sleep 0.1; done
-        kill -KILL -- "-$RUNNER_PID" 2>/dev/null || true
-        wait "$RUNNER_PID" 2>/dev/null || true
-        local f
-        f=$(cat "$WORK/state/test.pgid" 2>/dev/null) && kill -KILL -- "-$f" 2>/dev/null || true
-        f=$(cat "$WORK/state/xvfb.pid" 2>/dev/null) && kill -KILL "$f" 2>/dev/null || true
-        WINEPREFIX="$RESULTS/.wine32" timeout 20 wineserver -k >/dev/null 2>&1 || true
-    fi
+    stop_vm
+    stop_native
     rm -rf "$WORK"
     exit "$rc"
 }
@@ -106,21 +100,6 @@ trap 'say "terminated"; exit 143' TERM
 T0=$(date +%s)
 elapsed() { echo $(( $(date +%s) - T0 )); }
 
-# ---- can this kernel run 32-bit x86 code? (a 96-byte static i386 ELF that exits with 42) ----
-native_32bit() {
-    local elf="$WORK/i386-probe"
-    printf '\177ELF\001\001\001\000\000\000\000\000\000\000\000\000'`
-          `'\002\000\003\000\001\000\000\000\124\200\004\010\064\000\000\000\000\000\000\000\000\000\000\000'`
-          `'\064\000\040\000\001\000\000\000\000\000\000\000'`
-          `'\001\000\000\000\000\000\000\000\000\200\004\010\000\200\004\010\140\000\000\000\140\000\000\000'`
-          `'\005\000\000\000\000\020\000\000'`
-          `'\270\001\000\000\000\273\052\000\000\000\315\200' >"$elf"
-    chmod +x "$elf"
-    local rc=0
-    "$elf" 2>/dev/null || rc=$?
-    [ "$rc" = 42 ]
-}
-
 if [ "$MODE" = auto ]; then
     if native_32bit && command -v wine >/dev/null 2>&1 && command -v Xvfb >/dev/null 2>&1; then
         MODE=native
@@ -128,31 +107,6 @@ if [ "$MODE" = auto ]; then
         MODE=vm
     fi
 fi
-
-# ---- natively ----
-run_native() {
-    mkdir -p "$WORK/state"
-    setsid env VM32_MODE=native VM32_MANIFEST="$MANIFEST" VM32_RESULTS="$RESULTS" VM32_STATE="$WORK/state" \
-        VM32_TEST_TIMEOUT="$TEST_TIMEOUT" WINEPREFIX="$RESULTS/.wine32" bash "$HERE/guest/run-manifest.sh" </dev/null &
-    RUNNER_PID=$!
-    local rc=0
-    while kill -0 "$RUNNER_PID" 2>/dev/null; do
-        if [ "$(elapsed)" -ge "$RUN_TIMEOUT" ]; then
-            say "TIMEOUT: the run passed ${RUN_TIMEOUT}s; stopping the runner (pid $RUNNER_PID)"
-            exit 5
-        fi
-        sleep 0.5
-    done
-    wait "$RUNNER_PID" || rc=$?
-    RUNNER_PID=
-    if [ -f "$WORK/state/runner.done" ]; then
-        say "done in $(elapsed)s"
-        return 0
-    fi
-    if [ -f "$WORK/state/prefix.failed" ]; then return 10; fi
-    say "the native runner failed (exit $rc)"
-    exit 4
-}
 
 if [ "$MODE" = native ]; then
     say "win32 tests: natively with wine32"
@@ -165,86 +119,8 @@ if [ "$MODE" = native ]; then
     MODE=vm
 fi
 
-# ---- in a qemu VM ----
 say "win32 tests: in a qemu VM"
-IMG=$("$HERE/build-image.sh" --print-dir)
-if [ ! -f "$IMG/ready" ]; then
-    say "no VM image in $IMG: building it"
-    "$HERE/build-image.sh" || { say "the VM image cannot be built"; exit 3; }
-fi
-for f in vmlinuz initrd.img rootfs.ext4; do
-    [ -f "$IMG/$f" ] || { say "the VM image in $IMG lacks $f"; exit 3; }
-done
-command -v qemu-system-x86_64 >/dev/null || { say "qemu-system-x86_64 is missing (run build-image.sh)"; exit 3; }
-
-CTL="$WORK/ctl"
-mkdir -p "$CTL/results"
-cp "$MANIFEST" "$CTL/manifest"
-cp "$HERE/guest/run-manifest.sh" "$CTL/run-manifest.sh"
-{
-    printf 'VM32_SHARE=%q\n' "$SHARE"
-    printf 'VM32_TEST_TIMEOUT=%q\n' "$TEST_TIMEOUT"
-    printf 'export VM32_TEST_TIMEOUT\n'
-} >"$CTL/env"
-CONSOLE="$WORK/console.log"
-T0=$(date +%s)   # the time limit covers the VM run, not an image build before it
-
-qemu-system-x86_64 -cpu max,-smap -smp 2 -m 3G -nic none -nographic -no-reboot \
-    -kernel "$IMG/vmlinuz" -initrd "$IMG/initrd.img" \
-    -append "console=ttyS0 root=/dev/vda rootfstype=ext4 rw init=/sbin/tarven-init panic=1 quiet mitigations=off fsck.mode=skip tarven_mode=run" \
-    -drive file="$IMG/rootfs.ext4",format=raw,if=virtio,snapshot=on \
-    -virtfs local,path="$CTL",mount_tag=tarvenctl,security_model=none \
-    -virtfs local,path="$SHARE",mount_tag=tarvenshare,security_model=none \
-    </dev/null >"$CONSOLE" 2>&1 &
-QEMU_PID=$!
-say "qemu pid $QEMU_PID, shared root $SHARE"
-
-last_console() { say "last console lines:"; tr -d '\r' <"$CONSOLE" | tail -n 30 | sed 's/^/  | /' >&2; }
-shown=0
-booted=
-show_progress() {
-    local lines
-    lines=$(tr -d '\r' <"$CONSOLE" | grep -aoE 'vm32(-guest)?: .*' || true)
-    [ -n "$lines" ] || return 0
-    local count
-    count=$(printf '%s\n' "$lines" | wc -l)
-    if [ "$count" -gt "$shown" ]; then
-        printf '%s\n' "$lines" | tail -n +"$((shown + 1))" | sed 's/^/  /' >&2
-        shown=$count
-    fi
-}
-timed_out=
-while kill -0 "$QEMU_PID" 2>/dev/null; do
-    show_progress
-    if [ -z "$booted" ] && [ -f "$CTL/booted" ]; then booted=1; say "guest booted after $(elapsed)s"; fi
-    if [ "$(elapsed)" -ge "$RUN_TIMEOUT" ]; then timed_out=1; break; fi
-    if [ -z "$booted" ] && [ "$(elapsed)" -ge "$BOOT_TIMEOUT" ]; then
-        say "the guest did not boot within ${BOOT_TIMEOUT}s"
-        last_console
-        exit 4
-    fi
-    sleep 0.5
-done
-if [ -z "$timed_out" ]; then wait "$QEMU_PID" 2>/dev/null || true; QEMU_PID=; fi
-show_progress
-
-cp "$CONSOLE" "$RESULTS/vm32-console.log" 2>/dev/null || true
-cp -r "$CTL/results/." "$RESULTS/" 2>/dev/null || true
-
-if [ -n "$timed_out" ]; then
-    say "TIMEOUT: the VM run passed ${RUN_TIMEOUT}s; killing qemu (pid $QEMU_PID)"
-    last_console
-    exit 5
-fi
-if [ ! -f "$CTL/booted" ]; then
-    say "the guest did not boot"
-    last_console
-    exit 4
-fi
-if [ ! -f "$CTL/runner.done" ]; then
-    say "the guest crashed or did not report"
-    last_console
-    exit 4
-fi
-say "done in $(elapsed)s"
-exit 0
+vm_image
+stage_control "$WORK/ctl"
+boot_vm "$WORK/ctl"
+collect_vm_results "$WORK/ctl"

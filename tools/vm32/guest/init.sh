@@ -4,8 +4,9 @@
 #                          (WoW64) prefix in which 64-bit programs start 32-bit ones, clean apt
 #   tarven_mode=run        (snapshot disk) mount the run's control share and the shared root, then run the
 #                          control share's run-manifest.sh
-# The host talks to it through the 9p share "tarvenctl" (mounted at /run/tarven-ctl): its file "env" names the
-# shared root; results and status files are written there. The machine always powers off at the end; if this
+# The host talks to it through the 9p share "tarvenctl" (mounted at /run/tarven-ctl): it holds the Wine helper
+# (wine-prefix.sh) in both modes, and in run mode the runner and the file "env", which names the shared root;
+# results and status files are written there. The machine always powers off at the end; if this
 # script dies the kernel panics and qemu (-no-reboot, panic=1) exits.
 export PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin
 export HOME=/root LANG=C.UTF-8 TERM=dumb
@@ -59,10 +60,10 @@ firstboot() {
     [ -x /usr/lib/wine/wine ] || { say "no 32-bit wine loader after the install"; return 1; }
     say "wine32 installed after $(cut -d' ' -f1 /proc/uptime)s"
 
-    Xvfb :99 -nolisten tcp -screen 0 1024x768x24 >/tmp/xvfb.log 2>&1 &
-    local xpid=$!
-    for _ in $(seq 100); do [ -S /tmp/.X11-unix/X99 ] && break; sleep 0.1; done
-    export DISPLAY=:99 WINEPREFIX=$PREFIX32 WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
+    # shellcheck source=../../../tests/wine/wine-prefix.sh
+    . "$CTL/wine-prefix.sh"
+    start_xvfb 1024x768x24 /tmp/xvfb.log || say "warning: Xvfb did not start"
+    export WINEPREFIX=$PREFIX32 WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
     timeout 900 wine wineboot --init 2>&1 | tail -n 5
     timeout 120 wineserver -w
     local ok=1
@@ -71,20 +72,16 @@ firstboot() {
     out=$(timeout 120 wine cmd /c echo prefix-ok 2>&1 | tr -d '\r')
     echo "$out" | grep -q prefix-ok || { say "wine cmd in the new prefix failed: $out"; ok=0; }
     timeout 60 wineserver -k; timeout 60 wineserver -w
-    kill "$xpid" 2>/dev/null; wait "$xpid" 2>/dev/null
     [ $ok = 1 ] || return 1
     say "win32 prefix ready at $PREFIX32 after $(cut -d' ' -f1 /proc/uptime)s"
 
     # A win64 prefix runs 64-bit programs and, through WoW64, the 32-bit programs they start.
-    Xvfb :99 -nolisten tcp -screen 0 1024x768x24 >/tmp/xvfb.log 2>&1 &
-    xpid=$!
-    for _ in $(seq 100); do [ -S /tmp/.X11-unix/X99 ] && break; sleep 0.1; done
     export WINEPREFIX=$PREFIX64 WINEARCH=win64
     timeout 900 /usr/lib/wine/wine64 wineboot --init 2>&1 | tail -n 5
     timeout 120 wineserver -w
     [ -d "$PREFIX64/drive_c/windows/syswow64" ] || { say "no win64 prefix at $PREFIX64"; ok=0; }
     timeout 60 wineserver -k; timeout 60 wineserver -w
-    kill "$xpid" 2>/dev/null; wait "$xpid" 2>/dev/null
+    kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null
     [ $ok = 1 ] || return 1
     say "win64 prefix ready at $PREFIX64 after $(cut -d' ' -f1 /proc/uptime)s"
 

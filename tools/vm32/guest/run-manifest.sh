@@ -1,6 +1,7 @@
 #!/bin/bash
 # Runs the tests of a manifest under 32-bit Wine with an Xvfb display. Used inside the VM (copied to the run's
-# control share by run-tests.sh, started by the guest's init) and on a host that runs 32-bit code natively.
+# control share by run-tests.sh, started by the guest's init) and on a host that runs 32-bit code natively
+# (copied to a folder of the run); either way beside the Wine helper it sources (tests/wine/wine-prefix.sh).
 # Env in:  VM32_MANIFEST  lines "NAME<TAB>WORKDIR<TAB>SHELL-COMMAND" (empty lines and "#" lines skipped)
 #          VM32_RESULTS   where NAME.rc and NAME.log go
 #          VM32_STATE     private files: xvfb.pid, test.pgid, runner.done (default: VM32_RESULTS)
@@ -21,12 +22,14 @@ since() { awk -v a="$1" -v b="$(now)" 'BEGIN { printf "%.1f", b - a }'; }
 
 [ -n "${WINEPREFIX64:-}" ] && export WINEPREFIX64
 export WINEPREFIX WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml=" TARVEN_WIN32=1
-XPID=
+# shellcheck source=../../../tests/wine/wine-prefix.sh
+. "$(dirname "${BASH_SOURCE[0]}")/wine-prefix.sh"
+xvfb_pid=
 TPGID=
 cleanup() {
     [ -n "$TPGID" ] && kill -KILL -- "-$TPGID" 2>/dev/null
     timeout 20 wineserver -k >/dev/null 2>&1
-    [ -n "$XPID" ] && { kill "$XPID" 2>/dev/null; wait "$XPID" 2>/dev/null; }
+    [ -n "$xvfb_pid" ] && { kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; }
     rm -f "$VM32_STATE/xvfb.pid" "$VM32_STATE/test.pgid"
 }
 trap cleanup EXIT
@@ -34,17 +37,10 @@ trap 'exit 143' TERM
 trap 'exit 130' INT
 
 # ---- display ----
-rm -f "$VM32_STATE/xvfb.display"
-Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 3>"$VM32_STATE/xvfb.display" \
-    >"$VM32_STATE/xvfb.log" 2>&1 </dev/null &
-XPID=$!
-echo "$XPID" >"$VM32_STATE/xvfb.pid"
-for _ in $(seq 200); do [ -s "$VM32_STATE/xvfb.display" ] && break; sleep 0.1; done
-disp=$(tr -dc '0-9' <"$VM32_STATE/xvfb.display")
-if [ -z "$disp" ]; then
+if ! start_xvfb 1280x1024x24 "$VM32_STATE/xvfb.log"; then
     say "Xvfb did not start:"; cat "$VM32_STATE/xvfb.log"; exit 1
 fi
-export DISPLAY=":$disp"
+echo "$xvfb_pid" >"$VM32_STATE/xvfb.pid"
 
 # ---- wine ----
 t0=$(now)
@@ -57,9 +53,9 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
         echo failed >"$VM32_STATE/prefix.failed"; exit 1
     fi
 fi
-# Wine's own fonts in every prefix (its dialogs' faces), which Wine does not find where Debian keeps them.
+# Wine's own fonts in every prefix.
 for p in "$WINEPREFIX" ${WINEPREFIX64:+"$WINEPREFIX64"}; do
-    [ -d "$p/drive_c/windows" ] && mkdir -p "$p/drive_c/windows/Fonts" && cp -n /usr/share/wine/fonts/* "$p/drive_c/windows/Fonts/"
+    [ -d "$p/drive_c/windows" ] && wine_fonts "$p"
 done
 wineserver -p >/dev/null 2>&1
 timeout 180 wine cmd /c exit 0 >/dev/null 2>&1 </dev/null || say "warning: the first wine start failed"
