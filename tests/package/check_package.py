@@ -277,7 +277,7 @@ def check_win64(args, sdk):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("check", choices=["contents", "win32", "cmake", "win64"])
-    parser.add_argument("--zip", required=True, help="the zip cpack made")
+    parser.add_argument("--zip", required=True, help="the SDK zip")
     parser.add_argument("--work", required=True, help="a folder of this check's own")
     parser.add_argument("--library-def", help="contents: the library's own .def")
     parser.add_argument("--environment", help="contents: the simulator's Environment.cpp")
