@@ -20,11 +20,14 @@ test: build
 demo: deps
 	@tools/demo.sh
 
-# The SDK zip (cmake/Package.cmake), made from the win32 build; its 64-bit DLL from the win64 build.
+# The SDK zip in build/sdk (cmake/Package.cmake): the win64 build's 64-bit DLL and lib64/ with
+# the win32 build's files, put together by cmake/CombineBuilds.cmake.
 package: deps
 	@cmake --preset win64 >/dev/null && cmake --build --preset win64 --target TarvenK3Bridge TarvenK3Bridge_lib64
-	@cmake --preset win32 >/dev/null && cmake --build --preset win32 --target package
-	@echo "SDK package: $$(ls -t $(CURDIR)/build/win32/TarvenK3-SDK-*-win32.zip | head -1)"
+	@cmake --preset win32 >/dev/null && cmake --build --preset win32
+	@cmake -DWIN32_BUILD=$(CURDIR)/build/win32 -DWIN64_BUILD=$(CURDIR)/build/win64 -DPART=sdk \
+	       -DDESTINATION=$(CURDIR)/build/sdk -P cmake/CombineBuilds.cmake >/dev/null
+	@echo "SDK package: $$(ls -t $(CURDIR)/build/sdk/TarvenK3-SDK-*.zip | head -1)"
 
 clean:
 	rm -rf build
@@ -46,7 +49,8 @@ bench: deps
 	@$(MAKE) --no-print-directory package >/dev/null
 	@bench/binary-sizes.sh build/win32/bin
 	@echo "shipped in the SDK zip, beside their limits:"
-	@/usr/bin/python3 tests/static/check_binaries.py --package $$(ls -t build/win32/TarvenK3-SDK-*-win32.zip | head -1)
+	@zip=$$(ls -t build/sdk/TarvenK3-SDK-*.zip | head -1) && version=$${zip##*/TarvenK3-SDK-} && \
+	  /usr/bin/python3 tests/static/check_binaries.py --package $$zip --version $${version%.zip}
 	@cmake --preset win64 >/dev/null && cmake --build --preset win64 --target bridge_bench >/dev/null && cd build/win64/bin && ../../../tests/wine/wine64.sh $(CURDIR)/build/win64 bridge_bench.exe
 
 # The library side by side with its reference model over many more random call sequences than

@@ -1,4 +1,4 @@
-# The SDK package for 32-bit Windows developers, a zip made by CPack (`make package`):
+# The SDK package for Windows developers, a zip (`make package`):
 #   bin/        TarvenK3Cmd.dll, SamplePanel.exe, k3ctl.exe
 #   include/    TarvenK3Cmd.h, TarvenK3Functions.h
 #   lib/        TarvenK3Cmd.def, TarvenK3Cmd.lib (MSVC), libTarvenK3Cmd.dll.a (MinGW)
@@ -8,11 +8,29 @@
 #   lib64/      TarvenK3Cmd.lib (MSVC, x64), libTarvenK3Cmd.dll.a (MinGW, x64)
 #   simulator/  the stand-in IO.dll and TarVenCOM.dll with their README.txt; not for production
 #   docs/       API.md, k3ctl.md
-# bin64/TarvenK3Cmd.dll and lib64/ come from the win64 build beside this one (TARVEN_WIN64_BUILD).
+# Each Windows build installs its own part, as the install component "sdk": the win64 build
+# bin64/TarvenK3Cmd.dll and lib64/, the win32 build everything else. cmake/CombineBuilds.cmake
+# installs both parts into one folder and zips it. The binaries are shipped without their symbol
+# tables (the static checks run on the unstripped build).
+
+# The zip's name and its top folder; cmake/CombineBuilds.cmake reads it from both builds' caches.
+set(TARVEN_SDK_NAME TarvenK3-SDK-${PROJECT_VERSION} CACHE INTERNAL "the SDK zip's name")
+
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  # lib64/ is made by Source/TarvenK3Bridge.
+  install(FILES $<TARGET_FILE:TarvenK3Bridge> DESTINATION bin64 COMPONENT sdk)
+  install(FILES ${CMAKE_BINARY_DIR}/lib64/TarvenK3Cmd.lib ${CMAKE_BINARY_DIR}/lib64/libTarvenK3Cmd.dll.a
+          DESTINATION lib64 COMPONENT sdk)
+  install(CODE "
+    execute_process(COMMAND ${CMAKE_STRIP} --strip-unneeded \${CMAKE_INSTALL_PREFIX}/bin64/TarvenK3Cmd.dll
+                    COMMAND_ERROR_IS_FATAL ANY)
+  " COMPONENT sdk)
+  return()
+endif()
+
 # Everything in lib/ is made from the library's export table, so new exports follow by
 # themselves. The import library that linking the DLL writes (--out-implib) is never shipped:
 # its symbols are __tcx_X@N, which no caller asks for.
-
 set(sdk_dir ${CMAKE_BINARY_DIR}/sdk)
 
 tarven_library_exports(export_names)
@@ -35,7 +53,6 @@ file(CONFIGURE OUTPUT ${mingw_def}
   CONTENT "LIBRARY TarvenK3Cmd.dll\nEXPORTS\n${mingw_exports}")
 
 find_program(TARVEN_LLD_LINK NAMES lld-link lld-link-14 REQUIRED)
-find_program(TARVEN_X64_STRIP NAMES x86_64-w64-mingw32-strip REQUIRED)
 set(msvc_lib ${sdk_dir}/lib/TarvenK3Cmd.lib)
 set(mingw_lib ${sdk_dir}/lib/libTarvenK3Cmd.dll.a)
 # lld-link with a .def and no inputs acts as `lib /def:`. llvm-dlltool 14 is no substitute for
@@ -50,57 +67,28 @@ add_custom_command(OUTPUT ${mingw_lib}
   WORKING_DIRECTORY ${sdk_dir})
 add_custom_target(sdk_import_libraries ALL DEPENDS ${msvc_lib} ${mingw_lib})
 
-install(FILES $<TARGET_FILE:TarvenK3Cmd> DESTINATION bin)
-if(TARGET SamplePanel)
-  install(FILES $<TARGET_FILE:SamplePanel> DESTINATION bin)
-endif()
-install(FILES $<TARGET_FILE:k3ctl> DESTINATION bin)
-install(FILES ${CMAKE_SOURCE_DIR}/docs/k3ctl.md DESTINATION docs)
-install(DIRECTORY ${CMAKE_SOURCE_DIR}/Source/TarvenK3Cmd/include/ DESTINATION include)
-install(FILES ${customer_def} ${msvc_lib} ${mingw_lib} DESTINATION lib)
+install(FILES $<TARGET_FILE:TarvenK3Cmd> $<TARGET_FILE:SamplePanel> $<TARGET_FILE:k3ctl>
+        DESTINATION bin COMPONENT sdk)
+install(FILES ${CMAKE_SOURCE_DIR}/docs/k3ctl.md DESTINATION docs COMPONENT sdk)
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/Source/TarvenK3Cmd/include/ DESTINATION include COMPONENT sdk)
+install(FILES ${customer_def} ${msvc_lib} ${mingw_lib} DESTINATION lib COMPONENT sdk)
 install(FILES $<TARGET_FILE:tarven_sim> $<TARGET_FILE:tarven_sim_tarvencom>
               ${CMAKE_SOURCE_DIR}/Source/Simulator/README.txt
-        DESTINATION simulator)
-install(FILES ${CMAKE_SOURCE_DIR}/docs/API.md DESTINATION docs)
+        DESTINATION simulator COMPONENT sdk)
+install(FILES ${CMAKE_SOURCE_DIR}/docs/API.md DESTINATION docs COMPONENT sdk)
 
 include(CMakePackageConfigHelpers)
 set(package_version_file ${sdk_dir}/TarvenK3ConfigVersion.cmake)
 write_basic_package_version_file(${package_version_file}
   VERSION ${PROJECT_VERSION} COMPATIBILITY SameMajorVersion ARCH_INDEPENDENT)
 install(FILES ${CMAKE_SOURCE_DIR}/cmake/package/TarvenK3Config.cmake ${package_version_file}
-        DESTINATION lib/cmake/TarvenK3)
-# For 64-bit programs: the 64-bit DLL and its import libraries, made by the win64 build.
-set(TARVEN_WIN64_BUILD ${CMAKE_BINARY_DIR}/../win64 CACHE PATH
-    "win64 build folder whose DLLs the win64 customer program runs against")
-set(bridge_dll ${TARVEN_WIN64_BUILD}/bin/bin64/TarvenK3Cmd.dll)
-set(lib64_files ${TARVEN_WIN64_BUILD}/lib64/TarvenK3Cmd.lib ${TARVEN_WIN64_BUILD}/lib64/libTarvenK3Cmd.dll.a)
-install(CODE "
-  foreach(file ${bridge_dll} ${lib64_files})
-    if(NOT EXISTS \${file})
-      message(FATAL_ERROR \"The package needs the 64-bit DLL and lib64/ of the win64 build: \${file} is \"
-        \"missing. Build them: cmake --preset win64 && cmake --build --preset win64 --target \"
-        \"TarvenK3Bridge TarvenK3Bridge_lib64\")
-    endif()
-  endforeach()
-")
-install(FILES ${bridge_dll} DESTINATION bin64)
-install(FILES $<TARGET_FILE:TarvenK3Host> $<TARGET_FILE:TarvenK3Cmd> DESTINATION bin64/x86)
-install(FILES ${lib64_files} DESTINATION lib64)
+        DESTINATION lib/cmake/TarvenK3 COMPONENT sdk)
+install(FILES $<TARGET_FILE:TarvenK3Host> $<TARGET_FILE:TarvenK3Cmd> DESTINATION bin64/x86 COMPONENT sdk)
 
-# Ship the binaries without their symbol tables (the static checks run on the unstripped build).
 install(CODE "
   file(GLOB shipped \"\${CMAKE_INSTALL_PREFIX}/bin/*\" \"\${CMAKE_INSTALL_PREFIX}/simulator/*.dll\"
                     \"\${CMAKE_INSTALL_PREFIX}/bin64/x86/*\")
   foreach(binary \${shipped})
     execute_process(COMMAND ${CMAKE_STRIP} --strip-unneeded \${binary} COMMAND_ERROR_IS_FATAL ANY)
   endforeach()
-  execute_process(COMMAND ${TARVEN_X64_STRIP} --strip-unneeded \${CMAKE_INSTALL_PREFIX}/bin64/TarvenK3Cmd.dll
-                  COMMAND_ERROR_IS_FATAL ANY)
-")
-
-set(CPACK_GENERATOR ZIP)
-set(CPACK_PACKAGE_NAME TarvenK3-SDK)
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(TARVEN_SDK_NAME TarvenK3-SDK-${PROJECT_VERSION}-win32)
-set(CPACK_PACKAGE_FILE_NAME ${TARVEN_SDK_NAME})
-include(CPack)
+" COMPONENT sdk)

@@ -21,6 +21,20 @@ else()
   # package ready for it, and after the bridge's test folder is laid out (tests/bridge).
   set_tests_properties(win32_run PROPERTIES FIXTURES_SETUP win32
                                             FIXTURES_REQUIRED "sdk_customer;bridge_layout" TIMEOUT 1500)
+
+  # add_combined_builds_test(NAME PART DESTINATION): the test that puts PART of this build and of
+  # the win64 build together in DESTINATION (cmake/CombineBuilds.cmake). The win32 preset names
+  # that build (CMakePresets.json).
+  set(TARVEN_WIN64_BUILD "" CACHE PATH
+      "the win64 build whose part of the SDK and of the bridge test this build takes")
+  function(add_combined_builds_test name part destination)
+    add_test(NAME ${name}
+      COMMAND ${CMAKE_COMMAND} -DWIN32_BUILD=${CMAKE_BINARY_DIR} -DWIN64_BUILD=${TARVEN_WIN64_BUILD}
+              -DPART=${part} -DDESTINATION=${destination} -P ${CMAKE_SOURCE_DIR}/cmake/CombineBuilds.cmake)
+  endfunction()
+  # The folder of the part bridge_test: the 32-bit run's bridge test (tests/bridge), and the
+  # win64 build's library and stand-ins for the package's 64-bit customer check.
+  set(TARVEN_BRIDGE_TEST ${CMAKE_BINARY_DIR}/bridge-test)
 endif()
 
 # add_windows_test(NAME COMMAND program.exe [args...] [WIN32_COMMAND shell command]

@@ -8,6 +8,10 @@ import re
 import subprocess
 import sys
 
+sys.dont_write_bytecode = True  # no __pycache__ beside the checkers
+sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+from checks import check, failures  # noqa: E402
+
 TUNE = "BE 28 8E 70 C3 80 C9 01".split()  # FM 93.50: divisor frame, then mode frame
 SAMPLE = ["29", "2A", "28"]  # a detection sample: counting mode, status read, divisor
 # case: addresses; data bytes ("answered": the status bytes COMMAND printed; None: not
@@ -25,13 +29,6 @@ CASES = {
     "dll-radio-test": (["50", "29"] + SAMPLE * 4 + ["2A", "28", "29"], TUNE, 4, True, True),
 }
 SPI = "spi:clk=clock:cs=enable:cpol=1:cpha=1:"
-failures = []
-
-
-def check(condition, message):
-    if not condition:
-        failures.append(message)
-        print("FAIL: " + message)
 
 
 def decode(path, read):

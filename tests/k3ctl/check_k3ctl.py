@@ -18,10 +18,13 @@ import sys
 import tempfile
 import time
 
+sys.dont_write_bytecode = True  # no __pycache__ beside the checkers
+sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+import checks  # noqa: E402
+
 BIN = os.path.abspath(sys.argv[1])
 WINE = sys.argv[2:]
 EXE = os.path.join(BIN, "k3ctl.exe")
-failures = 0
 
 # Stations for the scans: 93.50 and 93.60 one default step apart, and the default band's edges.
 EDGES = "FM:8750:stereo,FM:9350:stereo,FM:9360,FM:10800"
@@ -109,9 +112,9 @@ def report(work):
 
 
 def check(name, ok, detail):
-    global failures
     print(("ok    " if ok else "FAIL  ") + name + ("" if ok else "\n      " + detail.replace("\n", "\n      ")))
-    failures += not ok
+    if not ok:
+        checks.failures.append(name)
 
 
 def matches(expected, out):
@@ -210,8 +213,8 @@ def main():
         missing_library(work)
         server.stdin.close()
         server.wait(timeout=60)
-    print(f"{failures} failed")
-    return failures
+    checks.summary()
+    return len(checks.failures)
 
 
 if __name__ == "__main__":

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Checks of the SDK zip as a Windows developer receives it. Each check unpacks it afresh.
 
-  contents  the layout; the .def, the DLL's exports, the API reference and the simulator's
+  contents  the layout; the top folder's name and the package version file give the SDK's
+            version; the .def, the DLL's exports, the API reference and the simulator's
             README all cover the same functions and settings
   win32     customer.c built with MinGW against lib/libTarvenK3Cmd.dll.a, and every function
             of the header linked through lib/TarvenK3Cmd.lib the way MSVC's tools do; both
@@ -10,45 +11,23 @@
             names; that customer.exe is left in run64/ with bin64/ for the 32-bit run
   cmake     a customer's CMake project (consumer/) built with MinGW against the unpacked zip
             through find_package(TarvenK3); the program imports exactly the decorated names
-  win64     customer.c built for x64 and run under wine64 against the win64 build's DLLs and
-            the simulator (the x64 import library is made here: the package is 32-bit)
+  win64     customer.c built for x64 and run under wine64 against the win64 build's library
+            and the simulator (the x64 import library is made here from the 32-bit .def)
 """
 import argparse
 import os
 import re
 import shutil
-import subprocess
 import sys
-import zipfile
 
 import pefile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+sys.dont_write_bytecode = True  # no __pycache__ beside the checkers
+sys.path.insert(0, os.path.dirname(HERE))
+from checks import fail, run, summary, unpack  # noqa: E402
+
 SKIPPED = 77
-failures = []
-
-
-def fail(message):
-    failures.append(message)
-    print("FAIL: " + message)
-
-
-def run(command, **kwargs):
-    print("$ " + " ".join(command))
-    result = subprocess.run(command, capture_output=True, text=True, **kwargs)
-    print(result.stdout + result.stderr, end="")
-    return result
-
-
-def unpack(zip_path, work):
-    """Empties work and unpacks the zip into it; returns the package's top folder."""
-    shutil.rmtree(work, ignore_errors=True)
-    with zipfile.ZipFile(zip_path) as archive:
-        archive.extractall(os.path.join(work, "unpacked"))
-    tops = os.listdir(os.path.join(work, "unpacked"))
-    if len(tops) != 1:
-        sys.exit(f"the zip should hold one top folder, holds {tops}")
-    return os.path.join(work, "unpacked", tops[0])
 
 
 def def_exports(path):
@@ -90,13 +69,19 @@ def check_contents(args, sdk):
                 "lib/TarvenK3Cmd.lib", "lib/libTarvenK3Cmd.dll.a", "simulator/IO.dll",
                 "simulator/TarVenCOM.dll", "simulator/README.txt", "docs/API.md", "bin/k3ctl.exe", "docs/k3ctl.md",
                 "bin64/TarvenK3Cmd.dll", "bin64/x86/TarvenK3Host.exe", "bin64/x86/TarvenK3Cmd.dll",
-                "lib64/TarvenK3Cmd.lib", "lib64/libTarvenK3Cmd.dll.a"}
-    if args.panel == "1":
-        expected.add("bin/SamplePanel.exe")
+                "lib64/TarvenK3Cmd.lib", "lib64/libTarvenK3Cmd.dll.a", "bin/SamplePanel.exe"}
     found = {os.path.relpath(os.path.join(folder, name), sdk).replace(os.sep, "/")
              for folder, _, names in os.walk(sdk) for name in names}
     if found != expected:
         fail(f"the package holds {sorted(found)}, expected {sorted(expected)}")
+
+    name = f"TarvenK3-SDK-{args.version}"
+    if os.path.basename(sdk) != name:
+        fail(f"the package's top folder is {os.path.basename(sdk)}, expected {name}")
+    version_file = "lib/cmake/TarvenK3/TarvenK3ConfigVersion.cmake"
+    if version_file in found and f'set(PACKAGE_VERSION "{args.version}")' not in open(
+            os.path.join(sdk, version_file)).read():
+        fail(f"{version_file} does not give the version {args.version}")
 
     for binary in sorted(f for f in found & expected if f.endswith((".dll", ".exe"))):
         machine = pefile.PE(os.path.join(sdk, binary), fast_load=True).FILE_HEADER.Machine
@@ -245,8 +230,7 @@ def check_cmake(args, sdk):
 
 
 def check_win64(args, sdk):
-    win64_bin = os.path.join(args.win64_build, "bin")
-    dlls = [os.path.join(win64_bin, name) for name in ("TarvenK3Cmd.dll", "IO.dll", "TarVenCOM.dll")]
+    dlls = [os.path.join(args.win64_dlls, name) for name in ("TarvenK3Cmd.dll", "IO.dll", "TarVenCOM.dll")]
     missing = [d for d in dlls if not os.path.exists(d)]
     if missing:
         print(f"skipped: the win64 build is not there ({', '.join(missing)})")
@@ -290,28 +274,29 @@ def check_win64(args, sdk):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("check", choices=["contents", "win32", "cmake", "win64"])
-    parser.add_argument("--zip", required=True, help="the zip cpack made")
+    parser.add_argument("--zip", required=True, help="the SDK zip")
     parser.add_argument("--work", required=True, help="a folder of this check's own")
     parser.add_argument("--library-def", help="contents: the library's own .def")
-    parser.add_argument("--panel", default="0", help="contents: 1 if bin/ has SamplePanel.exe")
+    parser.add_argument("--version", help="contents: the SDK's version")
     parser.add_argument("--cc", help="win32, cmake, win64: MinGW C compiler")
     parser.add_argument("--cmake", help="cmake: the cmake program")
     parser.add_argument("--x64-cc", help="win32, cmake: MinGW C compiler for x64")
     parser.add_argument("--clang", help="win32: clang")
     parser.add_argument("--lld-link", help="win32: lld-link")
     parser.add_argument("--dlltool", help="win64: x86_64 GNU dlltool")
-    parser.add_argument("--win64-build", help="win64: the win64 build folder")
+    parser.add_argument("--win64-dlls", help="win64: the folder of the win64 build's library and stand-ins")
     parser.add_argument("--wine", help="win64: tests/wine/wine64.sh")
     parser.add_argument("--wine-dir", help="win64: folder for the Wine prefix")
     args = parser.parse_args()
 
-    sdk = unpack(args.zip, args.work)
+    shutil.rmtree(args.work, ignore_errors=True)
+    sdk = unpack(args.zip, os.path.join(args.work, "unpacked"))
     status = {"contents": check_contents, "win32": check_win32, "cmake": check_cmake,
               "win64": check_win64}[args.check](args, sdk)
     if status == SKIPPED:
         return SKIPPED
-    print(f"{len(failures)} failed")
-    return 1 if failures or status else 0
+    failed = summary()
+    return 1 if failed or status else 0
 
 
 if __name__ == "__main__":

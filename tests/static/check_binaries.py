@@ -6,10 +6,11 @@
 - the stand-in IO.dll pops its stdcall arguments and leaves its cdecl ones to the caller;
 - imports: only Windows system DLLs (and, for the library, IO.dll and TarVenCOM.dll); no
   compiler runtime DLLs;
-- the version resources carry the expected strings and numbers;
+- the sample program is a GUI program with its manifest;
 - with --package: every binary of the SDK zip as shipped stays within its size and imports
   only what its kind may: no thread library, and nothing from KERNEL32 that starts threads,
-  installs exception handlers, or reads or suspends other threads.
+  installs exception handlers, or reads or suspends other threads; its version resource carries
+  its strings and the SDK's version (--version), the sample program its own.
 """
 import argparse
 import os
@@ -17,17 +18,15 @@ import re
 import subprocess
 import sys
 import tempfile
-import zipfile
 
 import pefile
 
+sys.dont_write_bytecode = True  # no __pycache__ beside the checkers
+sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+from checks import fail, summary, unpack  # noqa: E402
+
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "advapi32.dll",
                "msvcrt.dll", "ntdll.dll", "shell32.dll", "ole32.dll"}
-
-LIBRARY_VERSION = {"FileVersion": "1.0.0.1", "ProductVersion": "1.0.0.1",
-                   "FileDescription": "TARVEN-K3 SDK", "ProductName": "TARVEN"}
-
-PANEL_VERSION = {"FileVersion": "1.00", "ProductVersion": "1.00", "ProductName": "SamplePanel"}
 
 UI_DLLS = {"user32.dll", "gdi32.dll", "comctl32.dll"}
 
@@ -40,6 +39,19 @@ SHIPPED = {
     "bin64/TarvenK3Cmd.dll": (24 * 1024, {"kernel32.dll", "msvcrt.dll"}),
     "bin64/x86/TarvenK3Host.exe": (24 * 1024, {"kernel32.dll", "msvcrt.dll"}),
     "bin64/x86/TarvenK3Cmd.dll": (24 * 1024, {"kernel32.dll", "msvcrt.dll", "io.dll", "tarvencom.dll"}),
+}
+
+# Their version resources: FileDescription, ProductName, and the binary's own version (fixed
+# numbers, text in the strings) where it does not carry the SDK's. InternalName and
+# OriginalFilename name the file.
+LIBRARY = ("TARVEN-K3 SDK", "TARVEN", None)
+VERSIONS = {
+    "bin/TarvenK3Cmd.dll": LIBRARY,
+    "bin/SamplePanel.exe": ("TARVEN K3 sample control panel", "SamplePanel", ((1, 0, 0, 0), "1.00")),
+    "bin/k3ctl.exe": ("TARVEN K3 command-line tool", "TARVEN", None),
+    "bin64/TarvenK3Cmd.dll": LIBRARY,
+    "bin64/x86/TarvenK3Host.exe": ("TARVEN K3 host of the 64-bit TarvenK3Cmd.dll", "TARVEN", None),
+    "bin64/x86/TarvenK3Cmd.dll": LIBRARY,
 }
 
 # Functions a vendor binary must not bring into its caller's process.
@@ -59,14 +71,6 @@ FORBIDDEN_IMPORTS = {
 }
 # A program may set its own process's unhandled-exception filter, as the C runtime's start-up does.
 PROGRAM_MAY_IMPORT = {"SetUnhandledExceptionFilter"}
-
-failures = []
-
-
-def fail(message):
-    failures.append(message)
-    print("FAIL: " + message)
-
 
 def exports_of(pe):
     pe.parse_data_directories(directories=[pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_EXPORT"]])
@@ -137,13 +141,11 @@ def imported_functions(pe):
             for d in getattr(pe, "DIRECTORY_ENTRY_IMPORT", [])}
 
 
-def check_shipped(zip_path):
+def check_shipped(zip_path, sdk_version):
     with tempfile.TemporaryDirectory() as work:
-        with zipfile.ZipFile(zip_path) as archive:
-            archive.extractall(work)
-        (top,) = os.listdir(work)
+        top = unpack(zip_path, work)
         for name, (limit, allowed) in SHIPPED.items():
-            path = os.path.join(work, top, name)
+            path = os.path.join(top, name)
             if not os.path.exists(path):
                 fail(f"the package has no {name}")
                 continue
@@ -160,9 +162,16 @@ def check_shipped(zip_path):
                 forbidden = FORBIDDEN_IMPORTS.get(dll, set()) - (PROGRAM_MAY_IMPORT if program else set())
                 for function in sorted(functions & forbidden):
                     fail(f"{name} imports {function} from {dll}")
+            description, product, own = VERSIONS[name]
+            numbers, text = own or (tuple(int(n) for n in sdk_version.split(".")), sdk_version)
+            check_version(name, pe, {
+                "FileDescription": description, "FileVersion": text, "ProductName": product,
+                "ProductVersion": text, "InternalName": os.path.splitext(os.path.basename(name))[0],
+                "OriginalFilename": os.path.basename(name)}, numbers)
 
 
-def check_version(path, pe, strings, fixed):
+def check_version(name, pe, strings, fixed):
+    """The version resource's strings, and its fixed file and product versions (numbers)."""
     pe.parse_data_directories(directories=[pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_RESOURCE"]])
     found = {}
     for info in getattr(pe, "FileInfo", []):
@@ -171,15 +180,16 @@ def check_version(path, pe, strings, fixed):
                 found.update({k.decode(): v.decode() for k, v in table.entries.items()})
     for key, value in strings.items():
         if found.get(key) != value:
-            fail(f"{os.path.basename(path)}: version {key} is {found.get(key)!r}, expected {value!r}")
+            fail(f"{name}: version {key} is {found.get(key)!r}, expected {value!r}")
     vs = pe.VS_FIXEDFILEINFO[0] if getattr(pe, "VS_FIXEDFILEINFO", None) else None
     if vs is None:
-        fail(f"{os.path.basename(path)}: no fixed version record")
+        fail(f"{name}: no fixed version record")
         return
-    file_version = (vs.FileVersionMS >> 16, vs.FileVersionMS & 0xFFFF,
-                    vs.FileVersionLS >> 16, vs.FileVersionLS & 0xFFFF)
-    if file_version != fixed:
-        fail(f"{os.path.basename(path)}: fixed file version {file_version}, expected {fixed}")
+    for kind, high, low in (("file", vs.FileVersionMS, vs.FileVersionLS),
+                            ("product", vs.ProductVersionMS, vs.ProductVersionLS)):
+        version = (high >> 16, high & 0xFFFF, low >> 16, low & 0xFFFF)
+        if version != fixed:
+            fail(f"{name}: fixed {kind} version {version}, expected {fixed}")
 
 
 def check_manifest(path, pe, declarations):
@@ -218,11 +228,13 @@ def main():
     parser.add_argument("--objdump")
     parser.add_argument("--exports", help="the library's .def")
     parser.add_argument("--package", help="the SDK zip: check its shipped binaries only")
+    parser.add_argument("--version", help="with --package: the SDK's version, a.b.c.d")
     args = parser.parse_args()
     if args.package:
-        check_shipped(args.package)
-        print(f"{len(failures)} failed")
-        return 1 if failures else 0
+        if not args.version:
+            parser.error("--package needs --version")
+        check_shipped(args.package, args.version)
+        return summary()
 
     library = os.path.join(args.bin, "TarvenK3Cmd.dll")
     pe = pefile.PE(library, fast_load=True)
@@ -234,7 +246,6 @@ def main():
         fail(f"TarvenK3Cmd.dll exports {sorted(exported)}, expected {sorted(expected)}")
     check_pops(library, pe, args.objdump, expected)
     check_imports(library, pe, SYSTEM_DLLS | {"io.dll", "tarvencom.dll"})
-    check_version(library, pe, LIBRARY_VERSION, (1, 0, 0, 1))
 
     stand_in = os.path.join(args.bin, "IO.dll")
     pe = pefile.PE(stand_in, fast_load=True)
@@ -253,11 +264,8 @@ def main():
     if pe.OPTIONAL_HEADER.Subsystem != pefile.SUBSYSTEM_TYPE["IMAGE_SUBSYSTEM_WINDOWS_GUI"]:
         fail("SamplePanel.exe is not a GUI program")
     check_imports(panel, pe, SYSTEM_DLLS)
-    check_version(panel, pe, PANEL_VERSION, (1, 0, 0, 0))
     check_manifest(panel, pe, ["Microsoft.Windows.Common-Controls", "<dpiAware"])
-
-    print(f"{len(failures)} failed")
-    return 1 if failures else 0
+    return summary()
 
 
 if __name__ == "__main__":

@@ -1,0 +1,35 @@
+# The version resource of every Windows binary the kit ships, from one template
+# (VersionResource.rc.in).
+#
+# tarven_version_resource(target description [PRODUCT name] [VERSION a.b.c.d] [VERSION_TEXT text])
+#   FileDescription `description`; ProductName PRODUCT (default TARVEN); file and product version
+#   VERSION (default the SDK's, PROJECT_VERSION), written VERSION_TEXT (default VERSION) in the
+#   strings; InternalName and OriginalFilename from the target's output name.
+function(tarven_version_resource target description)
+  cmake_parse_arguments(ARG "" "PRODUCT;VERSION;VERSION_TEXT" "" ${ARGN})
+  if(NOT ARG_PRODUCT)
+    set(ARG_PRODUCT TARVEN)
+  endif()
+  if(NOT ARG_VERSION)
+    set(ARG_VERSION ${PROJECT_VERSION})
+  endif()
+  if(NOT ARG_VERSION_TEXT)
+    set(ARG_VERSION_TEXT ${ARG_VERSION})
+  endif()
+  string(REPLACE "." "," numbers ${ARG_VERSION})
+  get_target_property(name ${target} OUTPUT_NAME)
+  if(NOT name)
+    set(name ${target})
+  endif()
+  get_target_property(type ${target} TYPE)
+  if(type STREQUAL "EXECUTABLE")
+    set(file_type VFT_APP)
+    set(suffix .exe)
+  else()
+    set(file_type VFT_DLL)
+    set(suffix .dll)
+  endif()
+  set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}.version.rc)
+  configure_file(${CMAKE_SOURCE_DIR}/cmake/VersionResource.rc.in ${rc} @ONLY)
+  target_sources(${target} PRIVATE ${rc})
+endfunction()
