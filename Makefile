@@ -21,13 +21,15 @@ demo: deps
 	@tools/demo.sh
 
 # The SDK zip in build/sdk (cmake/Package.cmake): the win64 build's 64-bit DLL and lib64/ with
-# the win32 build's files, put together by cmake/CombineBuilds.cmake.
+# the win32 build's files, put together by cmake/CombineBuilds.cmake, with build/sdk/SHA256SUMS.
+# Signed when TARVEN_SIGN_PFX and TARVEN_SIGN_PASSWORD name the certificate (cmake/Authenticode.cmake).
 package: deps
-	@cmake --preset win64 >/dev/null && cmake --build --preset win64 --target TarvenK3Bridge TarvenK3Bridge_lib64
-	@cmake --preset win32 >/dev/null && cmake --build --preset win32
+	@cmake --preset win64 >/dev/null && cmake --build --preset win64 --target sdk_files
+	@cmake --preset win32 >/dev/null && cmake --build --preset win32 --target sdk_files
 	@cmake -DWIN32_BUILD=$(CURDIR)/build/win32 -DWIN64_BUILD=$(CURDIR)/build/win64 -DPART=sdk \
 	       -DDESTINATION=$(CURDIR)/build/sdk -P cmake/CombineBuilds.cmake >/dev/null
 	@echo "SDK package: $$(ls -t $(CURDIR)/build/sdk/TarvenK3-SDK-*.zip | head -1)"
+	@echo "SHA-256:     $$(cut -d' ' -f1 $(CURDIR)/build/sdk/SHA256SUMS)"
 
 clean:
 	rm -rf build

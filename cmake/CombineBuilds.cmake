@@ -6,7 +6,9 @@
 #         -P cmake/CombineBuilds.cmake
 #
 #   sdk          the SDK zip, DESTINATION/TarvenK3-SDK-<version>.zip (cmake/Package.cmake): the win64
-#                build's bin64/TarvenK3Cmd.dll and lib64/ with the win32 build's files.
+#                build's bin64/TarvenK3Cmd.dll and lib64/ with the win32 build's files, signed
+#                when a certificate is given (cmake/Authenticode.cmake), with SHA256SUMS inside
+#                and beside it. The same commit gives the same zip, byte for byte.
 #   bridge_test  the folder DESTINATION (tests/bridge) where the 32-bit run tests the 64-bit DLL:
 #                the win64 build's test program, 64-bit library, stand-ins and 64-bit DLL, with
 #                the win32 build's host, library and stand-ins in bin64/x86/. The package's 64-bit
@@ -52,9 +54,38 @@ foreach(build ${WIN64_BUILD} ${WIN32_BUILD})
 endforeach()
 
 if(PART STREQUAL "sdk")
-  # The zip's entries: the top folder's files and subfolders (no entry for the top folder itself).
-  file(GLOB top RELATIVE ${DESTINATION} ${folder}/*)
+  # The package's time, in the zip and in unstamped signatures: SOURCE_DATE_EPOCH if given, else
+  # the last commit's time, else (outside git) a fixed one. Two builds of one commit agree on it.
+  set(unix_time $ENV{SOURCE_DATE_EPOCH})
+  if(NOT unix_time)
+    execute_process(COMMAND git log -1 --format=%ct WORKING_DIRECTORY ${CMAKE_CURRENT_LIST_DIR}
+                    OUTPUT_VARIABLE unix_time OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+  endif()
+  if(NOT unix_time MATCHES "^[0-9]+$")
+    set(unix_time 315532800)  # 1980-01-01, the earliest time a zip holds
+  endif()
+
+  include(${CMAKE_CURRENT_LIST_DIR}/Authenticode.cmake)
+  tarven_sign_binaries(${folder} ${unix_time})
+
+  # SHA256SUMS, in the form `sha256sum -c` reads: in the top folder, of every other file there;
+  # beside the zip, of the zip.
+  function(write_sha256sums folder)
+    set(text "")
+    foreach(name IN LISTS ARGN)
+      file(SHA256 ${folder}/${name} hash)
+      string(APPEND text "${hash}  ${name}\n")
+    endforeach()
+    file(WRITE ${folder}/SHA256SUMS "${text}")
+  endfunction()
+  file(GLOB_RECURSE files LIST_DIRECTORIES false RELATIVE ${folder} ${folder}/*)
+  list(SORT files)
+  write_sha256sums(${folder} ${files})
+
+  # The same files give the same zip: sorted entries, fixed permissions, the package's time.
+  find_program(TARVEN_PYTHON NAMES python3 REQUIRED)
   file(REMOVE ${folder}.zip)
-  execute_process(COMMAND ${CMAKE_COMMAND} -E tar cf ${folder}.zip --format=zip ${top}
-                  WORKING_DIRECTORY ${DESTINATION} COMMAND_ERROR_IS_FATAL ANY)
+  execute_process(COMMAND ${TARVEN_PYTHON} ${CMAKE_CURRENT_LIST_DIR}/ZipFolder.py ${folder} ${folder}.zip
+                          ${unix_time} COMMAND_ERROR_IS_FATAL ANY)
+  write_sha256sums(${DESTINATION} ${WIN32_BUILD_SDK}.zip)
 endif()

@@ -17,6 +17,8 @@ endfunction()
 
 # An import library for an outside DLL, made with GNU dlltool from our own .def, as the
 # imported target `target`. In the 32-bit form -k strips "@N" from the name asked of the DLL.
+# GNU dlltool names the library's members and symbols after the output path it is given: it
+# gets the file's name alone, from the folder the library goes in, so no build path enters them.
 function(tarven_import_library target def)
   tarven_arch_def(${def} archdef)
   set(lib ${CMAKE_CURRENT_BINARY_DIR}/lib${target}.dll.a)
@@ -26,7 +28,7 @@ function(tarven_import_library target def)
   endif()
   add_custom_command(OUTPUT ${lib}
     COMMAND ${CMAKE_COMMAND} -E env TMPDIR=${CMAKE_CURRENT_BINARY_DIR}
-            ${CMAKE_DLLTOOL} ${kill} -d ${archdef} -l ${lib}
+            ${CMAKE_DLLTOOL} ${kill} -d ${archdef} -l lib${target}.dll.a
     DEPENDS ${archdef}
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
   add_custom_target(${target}_implib DEPENDS ${lib})

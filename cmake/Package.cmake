@@ -8,23 +8,41 @@
 #   lib64/      TarvenK3Cmd.lib (MSVC, x64), libTarvenK3Cmd.dll.a (MinGW, x64)
 #   simulator/  the stand-in IO.dll and TarVenCOM.dll with their README.txt; not for production
 #   docs/       API.md, k3ctl.md
+#   SHA256SUMS  the SHA-256 of every other file, for `sha256sum -c`
 # Each Windows build installs its own part, as the install component "sdk": the win64 build
 # bin64/TarvenK3Cmd.dll and lib64/, the win32 build everything else. cmake/CombineBuilds.cmake
-# installs both parts into one folder and zips it. The binaries are shipped without their symbol
-# tables (the static checks run on the unstripped build).
+# installs both parts into one folder, signs, checksums and zips it. The binaries are shipped
+# without their symbol tables (the static checks run on the unstripped build); the target
+# sdk_files builds what this build's part needs.
 
 # The zip's name and its top folder; cmake/CombineBuilds.cmake reads it from both builds' caches.
 set(TARVEN_SDK_NAME TarvenK3-SDK-${PROJECT_VERSION} CACHE INTERNAL "the SDK zip's name")
 
+# Removes the symbol tables of the installed binaries matching the patterns (relative to the
+# install folder). strip writes a new PE time stamp, the current time unless SOURCE_DATE_EPOCH
+# says otherwise: 0, as the linker leaves it.
+function(tarven_install_stripped)
+  set(patterns "")
+  foreach(pattern IN LISTS ARGN)
+    string(APPEND patterns " \"\${CMAKE_INSTALL_PREFIX}/${pattern}\"")
+  endforeach()
+  install(CODE "
+    file(GLOB binaries${patterns})
+    foreach(binary \${binaries})
+      execute_process(COMMAND \${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0
+                              ${CMAKE_STRIP} --strip-all \${binary} COMMAND_ERROR_IS_FATAL ANY)
+    endforeach()
+  " COMPONENT sdk)
+endfunction()
+
+add_custom_target(sdk_files)
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   # lib64/ is made by Source/TarvenK3Bridge.
   install(FILES $<TARGET_FILE:TarvenK3Bridge> DESTINATION bin64 COMPONENT sdk)
   install(FILES ${CMAKE_BINARY_DIR}/lib64/TarvenK3Cmd.lib ${CMAKE_BINARY_DIR}/lib64/libTarvenK3Cmd.dll.a
           DESTINATION lib64 COMPONENT sdk)
-  install(CODE "
-    execute_process(COMMAND ${CMAKE_STRIP} --strip-unneeded \${CMAKE_INSTALL_PREFIX}/bin64/TarvenK3Cmd.dll
-                    COMMAND_ERROR_IS_FATAL ANY)
-  " COMPONENT sdk)
+  tarven_install_stripped(bin64/*.dll)
+  add_dependencies(sdk_files TarvenK3Bridge TarvenK3Bridge_lib64)
   return()
 endif()
 
@@ -61,10 +79,12 @@ set(mingw_lib ${sdk_dir}/lib/libTarvenK3Cmd.dll.a)
 add_custom_command(OUTPUT ${msvc_lib}
   COMMAND ${TARVEN_LLD_LINK} /machine:x86 /def:${customer_def} /out:${msvc_lib}
   DEPENDS ${customer_def})
+# GNU dlltool names the library's members and symbols after the output path it is given: the
+# file's name alone, from its folder, keeps the build folder's path out of them.
 add_custom_command(OUTPUT ${mingw_lib}
-  COMMAND ${CMAKE_COMMAND} -E env TMPDIR=${sdk_dir} ${CMAKE_DLLTOOL} -d ${mingw_def} -l ${mingw_lib}
+  COMMAND ${CMAKE_COMMAND} -E env TMPDIR=${sdk_dir} ${CMAKE_DLLTOOL} -d ${mingw_def} -l libTarvenK3Cmd.dll.a
   DEPENDS ${mingw_def}
-  WORKING_DIRECTORY ${sdk_dir})
+  WORKING_DIRECTORY ${sdk_dir}/lib)
 add_custom_target(sdk_import_libraries ALL DEPENDS ${msvc_lib} ${mingw_lib})
 
 install(FILES $<TARGET_FILE:TarvenK3Cmd> $<TARGET_FILE:SamplePanel> $<TARGET_FILE:k3ctl>
@@ -85,10 +105,6 @@ install(FILES ${CMAKE_SOURCE_DIR}/cmake/package/TarvenK3Config.cmake ${package_v
         DESTINATION lib/cmake/TarvenK3 COMPONENT sdk)
 install(FILES $<TARGET_FILE:TarvenK3Host> $<TARGET_FILE:TarvenK3Cmd> DESTINATION bin64/x86 COMPONENT sdk)
 
-install(CODE "
-  file(GLOB shipped \"\${CMAKE_INSTALL_PREFIX}/bin/*\" \"\${CMAKE_INSTALL_PREFIX}/simulator/*.dll\"
-                    \"\${CMAKE_INSTALL_PREFIX}/bin64/x86/*\")
-  foreach(binary \${shipped})
-    execute_process(COMMAND ${CMAKE_STRIP} --strip-unneeded \${binary} COMMAND_ERROR_IS_FATAL ANY)
-  endforeach()
-" COMPONENT sdk)
+tarven_install_stripped(bin/* simulator/*.dll bin64/x86/*)
+add_dependencies(sdk_files TarvenK3Cmd SamplePanel k3ctl tarven_sim tarven_sim_tarvencom TarvenK3Host
+                 sdk_import_libraries)

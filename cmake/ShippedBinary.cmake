@@ -17,4 +17,7 @@ endfunction()
 
 # Every other Windows binary of the build is linked with -static; a shipped one must not be, as
 # -static pulls winpthreads in. Stdcall callers that lost __stdcall must fail to link everywhere.
-add_link_options($<$<NOT:$<BOOL:$<TARGET_PROPERTY:TARVEN_SHIPPED>>>:-static> -Wl,--disable-stdcall-fixup)
+# No binary carries the time it was linked at (its PE header's and export table's time stamps
+# stay 0), so the same sources link to the same bytes.
+add_link_options($<$<NOT:$<BOOL:$<TARGET_PROPERTY:TARVEN_SHIPPED>>>:-static> -Wl,--disable-stdcall-fixup
+                 -Wl,--no-insert-timestamp)

@@ -11,7 +11,7 @@ packages=(
   g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32
   wine64 fonts-wine xvfb x11-apps imagemagick
   lld-14 llvm-14 clang-14 libclang-rt-14-dev
-  zip unzip sigrok-cli
+  zip unzip sigrok-cli osslsigncode faketime
 )
 
 missing=()
