@@ -69,7 +69,7 @@ def check_contents(args, sdk):
                 "lib/TarvenK3Cmd.lib", "lib/libTarvenK3Cmd.dll.a", "simulator/IO.dll",
                 "simulator/TarVenCOM.dll", "simulator/README.txt", "docs/API.md", "bin/k3ctl.exe", "docs/k3ctl.md",
                 "bin64/TarvenK3Cmd.dll", "bin64/x86/TarvenK3Host.exe", "bin64/x86/TarvenK3Cmd.dll",
-                "lib64/TarvenK3Cmd.lib", "lib64/libTarvenK3Cmd.dll.a", "bin/SamplePanel.exe"}
+                "lib64/TarvenK3Cmd.lib", "lib64/libTarvenK3Cmd.dll.a", "bin/SamplePanel.exe", "SHA256SUMS"}
     found = {os.path.relpath(os.path.join(folder, name), sdk).replace(os.sep, "/")
              for folder, _, names in os.walk(sdk) for name in names}
     if found != expected:
