@@ -1,17 +1,15 @@
 #!/usr/bin/env python3
-"""Checks of the SDK zip as a release: its checksums, its signatures, and that it is made again
-to the byte.
+"""Checks of the SDK zip as a release.
 
-  checksums     `sha256sum -c SHA256SUMS` passes beside the zip, which it lists, and in the
-                zip's top folder, where it lists every other file
-  signed        the zip made again with a throw-away code-signing certificate: the PE files of
-                bin/, bin64/ and bin64/x86/ are signed, nothing else changed; each verifies
-                against the throw-away CA and fails with one byte changed; made again at
-                another time, the same zip; removing a signature gives back the unsigned file
-                but for its PE checksum and trailing padding; the signed 64-bit DLL serves
-                `k3ctl info` under wine64 (with the win64 build's 64-bit host in x86/)
-  reproducible  both Windows builds made again in other folders, under another clock and umask,
-                and packaged: the same zip, and no path of either build in any file
+  checksums     `sha256sum -c SHA256SUMS` passes beside the zip (listing it) and in its top
+                folder (listing every other file)
+  signed        made again with a throw-away certificate: bin/, bin64/, bin64/x86/ PE files
+                signed and verifying against its CA, not with one byte changed, nothing else
+                changed; the same zip signed at another time; a removed signature gives back
+                the unsigned file but for its PE checksum and end padding; the signed 64-bit
+                DLL serves `k3ctl info` under wine64 (the win64 build's 64-bit host in x86/)
+  reproducible  both Windows builds made again elsewhere, with another clock and umask: the
+                same zip, and no path of either build in any file
 """
 import argparse
 import os
@@ -61,22 +59,19 @@ def check_checksums(args):
 def make_certificate(work):
     """A throw-away CA (its PEM file) and a code-signing certificate it issued (PKCS#12), valid
     from 2000 on, before any package's time."""
-    ca_key, ca, key, request, certificate, pfx, extensions = (os.path.join(work, name) for name in (
-        "ca.key", "ca.pem", "signer.key", "signer.csr", "signer.pem", "signer.pfx", "signer.ext"))
-    with open(extensions, "w") as out:
-        out.write("basicConstraints=CA:FALSE\nkeyUsage=digitalSignature\nextendedKeyUsage=codeSigning\n")
-    in_2000 = ["faketime", "2000-01-01 00:00:00", "openssl"]
+    ca_key, ca, key, certificate, pfx = (os.path.join(work, name) for name in (
+        "ca.key", "ca.pem", "signer.key", "signer.pem", "signer.pfx"))
+    new = ["req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "20000"]
     for command in (
-            ["req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "20000", "-subj", "/CN=Throw-away CA",
-             "-addext", "basicConstraints=critical,CA:TRUE", "-addext", "keyUsage=keyCertSign",
-             "-keyout", ca_key, "-out", ca],
-            ["req", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=Throw-away signer", "-keyout", key,
-             "-out", request],
-            ["x509", "-req", "-days", "20000", "-in", request, "-CA", ca, "-CAkey", ca_key, "-CAcreateserial",
-             "-extfile", extensions, "-out", certificate],
+            [*new, "-subj", "/CN=Throw-away CA", "-addext", "basicConstraints=critical,CA:TRUE",
+             "-addext", "keyUsage=keyCertSign", "-keyout", ca_key, "-out", ca],
+            [*new, "-subj", "/CN=Throw-away signer", "-CA", ca, "-CAkey", ca_key,
+             "-addext", "basicConstraints=CA:FALSE",
+             "-addext", "keyUsage=digitalSignature", "-addext", "extendedKeyUsage=codeSigning",
+             "-keyout", key, "-out", certificate],
             ["pkcs12", "-export", "-inkey", key, "-in", certificate, "-certfile", ca, "-out", pfx,
              "-passout", f"pass:{PASSWORD}"]):
-        if run([*in_2000, *command]).returncode != 0:
+        if run(["faketime", "2000-01-01 00:00:00", "openssl", *command]).returncode != 0:
             sys.exit("no throw-away certificate")
     return ca, pfx
 
@@ -106,7 +101,8 @@ def check_signed(args):
     signed = package(args, args.win32_build, args.win64_build, os.path.join(args.work, "sdk"), env=env)
     same_zips(signed, package(args, args.win32_build, args.win64_build, os.path.join(args.work, "later"),
                               LATER, env), "signed again later")
-    ours, unsigned = (unpack(z, os.path.join(args.work, f)) for z, f in ((signed, "signed"), (args.zip, "unsigned")))
+    ours, unsigned = (unpack(z, os.path.join(args.work, folder))
+                      for z, folder in ((signed, "signed"), (args.zip, "unsigned")))
     with zipfile.ZipFile(signed) as archive:
         names = [n for n in archive.namelist() if not n.endswith("/") and not n.endswith("SHA256SUMS")]
     for name in names:
@@ -125,12 +121,14 @@ def check_signed(args):
     # k3ctl finds the library in its folder, the 64-bit DLL its host in x86/.
     ready = os.path.join(args.work, "k3ctl")
     shutil.copytree(os.path.join(args.win64_build, "bin", "bin64"), ready)
-    for program in (os.path.join(ours, "bin64", "TarvenK3Cmd.dll"), os.path.join(args.win64_build, "bin", "k3ctl.exe")):
+    for program in (os.path.join(ours, "bin64", "TarvenK3Cmd.dll"),
+                    os.path.join(args.win64_build, "bin", "k3ctl.exe")):
         shutil.copy(program, ready)
     try:
         info = run([args.wine, args.work, "k3ctl.exe", "info"], cwd=ready,
                    env={k: v for k, v in os.environ.items() if not k.startswith("TARVEN_SIM_")})
-        check(info.returncode == 0 and "monitor unit: found" in info.stdout, "the signed DLL does not serve k3ctl info")
+        check(info.returncode == 0 and "monitor unit: found" in info.stdout,
+              "the signed DLL does not serve k3ctl info")
     finally:
         run([args.wine, args.work, "--stop"])
 
