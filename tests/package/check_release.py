@@ -7,7 +7,9 @@
                 signed and verifying against its CA, not with one byte changed, nothing else
                 changed; the same zip signed at another time; a removed signature gives back
                 the unsigned file but for its PE checksum and end padding; the signed 64-bit
-                DLL serves `k3ctl info` under wine64 (the win64 build's 64-bit host in x86/)
+                DLL serves `k3ctl info` under wine64 (the win64 build's 64-bit host in x86/);
+                leaves run32/ with the customer program beside the signed 32-bit library, which the
+                32-bit run executes
   reproducible  both Windows builds made again elsewhere, with another clock and umask: the
                 same zip, and no path of either build in any file
 """
@@ -132,6 +134,11 @@ def check_signed(args):
     finally:
         run([args.wine, args.work, "--stop"])
 
+    # The customer program of the 32-bit run, with the signed library in place of the unsigned one.
+    run32 = os.path.join(args.work, "run32")
+    shutil.copytree(args.customer, run32)
+    shutil.copy(os.path.join(ours, "bin", "TarvenK3Cmd.dll"), run32)
+
 
 def check_reproducible(args):
     started = time.monotonic()
@@ -165,6 +172,7 @@ def main():
     parser.add_argument("--win32-build", help="signed, reproducible: the builds the zip was made of")
     parser.add_argument("--win64-build")
     parser.add_argument("--wine", help="signed: tests/wine/wine64.sh")
+    parser.add_argument("--customer", help="signed: the 32-bit customer program's folder, with its DLLs")
     args = parser.parse_args()
     args.work = os.path.abspath(args.work)
     shutil.rmtree(args.work, ignore_errors=True)
