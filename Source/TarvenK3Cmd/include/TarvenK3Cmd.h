@@ -38,6 +38,14 @@ extern "C" {
 TCX_FUNCTIONS(TCX_DECLARATION)
 #undef TCX_DECLARATION
 
+/* Names of two machine-wide objects through which the programs on one PC share the unit.
+ * TCX_UNIT_LOCK_NAME: a mutex that every call touching the I/O ports (open, close, the radio
+ * functions, the release at unload) holds for its whole run, so the calls of different
+ * programs take turns on the bus. TCX_UNIT_OPEN_NAME: an event that exists while at least one
+ * program has the unit open; a maintenance tool can open it to tell whether the unit is in use. */
+#define TCX_UNIT_LOCK_NAME "Global\\TarvenK3.UnitLock"
+#define TCX_UNIT_OPEN_NAME "Global\\TarvenK3.UnitOpen"
+
 #ifdef __cplusplus
 }
 
