@@ -2,6 +2,8 @@
 
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 // FM: 76.0-108.0 MHz on a 10 kHz grid, scanned 87.5-108.0 MHz in 100 kHz steps; one station
 // spans a few tens of kHz of detection. AM: 520-1710 kHz on a 1 kHz grid, scanned 531-1602 kHz
@@ -75,12 +77,25 @@ bool OnGrid(const Band& band, long long hz) {
   return hz % (band.gridKhz * 1000LL) == 0 && InBand(band, static_cast<int>(hz / 1000));
 }
 
-bool NotInBand(const Band& band, const char* text, char* error, std::size_t errorSize) {
+// note follows the range: how a bare number is read, where that is not what the range says.
+bool NotInBand(const Band& band, const char* text, char* error, std::size_t errorSize, const char* note = "") {
   char range[96];
   Describe(band, range, sizeof range);
-  std::snprintf(error, errorSize, "%s is not a valid %s frequency: %s", text, band.name, range);
+  std::snprintf(error, errorSize, "%s is not a valid %s frequency: %s%s", text, band.name, range, note);
   return false;
 }
+
+bool Bare(const char* text) { return text[std::strspn(text, "0123456789.")] == '\0'; }
+
+// The unit of a bare number on band: its raw unit, except that on FM a number with a decimal
+// point below 1000 is MHz, as radio tools write FM ("93.5"). In the raw 10 kHz unit such a
+// number would lie below the band; from 1000 up ("9350.0") it keeps the raw unit.
+long long BareUnitHz(const Band& band, const char* text) {
+  if (&band == &kFm && std::strchr(text, '.') && std::strtol(text, nullptr, 10) < 1000) return 1000000;
+  return band.rawUnitKhz * 1000LL;
+}
+
+constexpr char kBareFmNote[] = "; on FM, 9350 and 93.5 both mean 93.50 MHz";
 
 bool Unreadable(const char* what, const char* text, const char* forms, char* error, std::size_t errorSize) {
   std::snprintf(error, errorSize, "bad %s '%s': write it as %s", what, text, forms);
@@ -116,9 +131,10 @@ bool ParseFrequency(const char* text, const Band** band, int* khz, char* error, 
 
 bool ParseBandFrequency(const Band& band, const char* text, int* khz, char* error, std::size_t errorSize) {
   long long hz = 0;
-  if (!ParseAmount(text, band.rawUnitKhz * 1000LL, &hz))
+  if (!ParseAmount(text, BareUnitHz(band, text), &hz))
     return Unreadable("frequency", text, kFrequencyForms, error, errorSize);
-  if (!OnGrid(band, hz)) return NotInBand(band, text, error, errorSize);
+  if (!OnGrid(band, hz))
+    return NotInBand(band, text, error, errorSize, &band == &kFm && Bare(text) ? kBareFmNote : "");
   *khz = static_cast<int>(hz / 1000);
   return true;
 }

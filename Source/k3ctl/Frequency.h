@@ -29,7 +29,8 @@ inline int RawFrequency(const Band& band, int khz) { return khz / band.rawUnitKh
 bool ParseFrequency(const char* text, const Band** band, int* khz, char* error, std::size_t errorSize);
 
 // A frequency of a known band: with a unit as above, or a bare number in the library's raw
-// unit ("9350" on FM is 93.50 MHz, "810" on AM is 810 kHz).
+// unit ("9350" on FM is 93.50 MHz, "810" on AM is 810 kHz); on FM, a bare number with a
+// decimal point below 1000 is MHz ("93.5").
 bool ParseBandFrequency(const Band& band, const char* text, int* khz, char* error, std::size_t errorSize);
 
 // A scan step: kHz as a bare number, or with a unit ("100", "100k", "0.1M"); a positive

@@ -83,6 +83,11 @@ TEST(K3ctlCommandLine, ReadsEachCommandAndNamesWhatIsWrong) {
        "error: 93.505M is not a valid FM frequency: FM runs from 76.00 MHz to 108.00 MHz in steps of 10 kHz"},
       {"radio detect 50M", "error: 50M is in neither band: FM runs from 76.00 MHz to 108.00 MHz in steps of 10 kHz; "
                            "AM runs from 520 kHz to 1710 kHz in steps of 1 kHz"},
+      // On FM a bare number with a decimal point is MHz below 1000, the raw 10 kHz unit above.
+      {"radio scan fm --from 93.0 --to 93.2", "radio scan FM 93000-93200/100"},
+      {"radio detect fm 9350.0", "radio detect FM 93500 for -1"},
+      {"radio detect fm 93", "error: 93 is not a valid FM frequency: FM runs from 76.00 MHz to 108.00 MHz in steps of "
+                             "10 kHz; on FM, 9350 and 93.5 both mean 93.50 MHz"},
       {"radio detect 810.0000001k",
        "error: bad frequency '810.0000001k': write it as 93.5M, 93.50MHz, 810k or 810kHz, or as fm 9350 or am 810"},
   };
