@@ -129,6 +129,8 @@ const Command kCommands[] = {
      kPlayTimeOption, Needs::Radio, Play},
     {"radio", "scan", "fm|am [--from F] [--to F] [--step S]", "band scan, one line per station", ReadScanPlan,
      kScanRangeOptions, Needs::Radio, Scan},
+    {"doctor", nullptr, "", "what the unit needs on this PC: found, missing, why", ReadNoArguments, 0, Needs::Pc,
+     nullptr},
     {"-", nullptr, "", "commands from stdin, one per line, in one session", ReadNoArguments, 0, Needs::Stdin,
      RunCommandLines},
 };

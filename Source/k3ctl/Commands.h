@@ -27,12 +27,13 @@ struct Session {
 
 // What a command needs before it runs. RunCommand refuses it, with the exit code that says
 // what is missing, when the unit is not found or the radio cannot be opened; `k3ctl -` refuses
-// a line whose command needs stdin, which the session reads.
+// a line whose command needs stdin, which the session reads, or the PC as it is.
 enum class Needs {
   Nothing,
   Unit,   // the monitor unit found
   Radio,  // the radio opened, which needs port I/O
   Stdin,  // the run's own standard input
+  Pc,     // nothing loaded or opened yet: doctor, which main runs (RunDoctor) instead of RunCommand
 };
 
 struct Command {

@@ -44,6 +44,8 @@ int RunCommandLines(Session& session, const Request& options) {
       code = LineError(number, error);
     } else if (request.help || request.command->needs == Needs::Stdin) {
       code = LineError(number, "not a command of the unit");
+    } else if (request.command->needs == Needs::Pc) {
+      code = LineError(number, "doctor runs on its own, not in a session");
     } else {
       request.json |= options.json;
       request.quiet |= options.quiet;

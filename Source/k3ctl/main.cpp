@@ -5,6 +5,7 @@
 #include "Arguments.h"
 #include "Commands.h"
 #include "Console.h"
+#include "Doctor.h"
 #include "LibraryLoader.h"
 
 int main(int argc, char** argv) {
@@ -18,6 +19,7 @@ int main(int argc, char** argv) {
     PrintUsage(stdout);
     return kExitDone;
   }
+  if (request.command->needs == Needs::Pc) return RunDoctor(request);
   TcxEntryPoints library;
   if (!LoadTarvenK3(&library, error, sizeof error)) {
     std::fprintf(stderr, "k3ctl: %s\n", error);
