@@ -8,8 +8,10 @@
 namespace {
 
 constexpr char kCopyLibrary[] = "copy TarvenK3Cmd.dll from the package's bin folder into k3ctl's folder";
-constexpr char kCopyDrivers[] = "copy the unit's 32-bit IO.dll and TarVenCOM.dll (from its drivers) into k3ctl's folder";
-constexpr char kCopyBridge[] = "only 64-bit programs need the bridge: copy the package's bin64 folder whole, x86 included";
+constexpr char kCopyDrivers[] =
+    "copy the unit's 32-bit IO.dll and TarVenCOM.dll (from its drivers) into k3ctl's folder";
+constexpr char kCopyBridge[] =
+    "only 64-bit programs need the bridge: copy the package's bin64 folder whole, x86 included";
 constexpr char kCopyBridgeDrivers[] =
     "copy the unit's 32-bit IO.dll and TarVenCOM.dll into bin64\\x86, beside TarvenK3Host.exe";
 
@@ -81,8 +83,8 @@ void JudgeFile(const DoctorFacts& facts, int index, Checks& out) {
   const unsigned machine = needed.machine ? needed.machine : facts.programMachine;
   const char* const subfolder = needed.home == FileHome::BridgeHost ? "\\x86" : "";
   if (!file.found && needed.home == FileHome::Program)
-    out.Add(Verdict::Fail, needed.name, needed.hint, kExitNoLibrary, "not in k3ctl's folder (%s) or the system folder (%s)",
-            facts.programFolder, facts.systemFolder);
+    out.Add(Verdict::Fail, needed.name, needed.hint, kExitNoLibrary,
+            "not in k3ctl's folder (%s) or the system folder (%s)", facts.programFolder, facts.systemFolder);
   else if (!file.found)
     out.Add(Verdict::Fail, needed.name, needed.hint, kExitNoLibrary, "not in %s%s%s", HomeFolder(facts, needed.home),
             subfolder, needed.systemFolderToo ? " or the system folder" : "");
@@ -173,7 +175,8 @@ int JudgeDoctor(const DoctorFacts& facts, Check checks[kMaxChecks]) {
     out.Add(Verdict::Ok, "administrator rights", nullptr, 0, "yes");
   JudgeSwitch(facts.memoryIntegrity, "Memory Integrity", kMemoryIntegrityOn, "unknown: not set in the registry", out);
   JudgeSwitch(facts.driverBlocklist, "vulnerable-driver blocklist", kBlocklistOn,
-              "unknown: not set, so Windows' default applies (on from Windows 11 22H2, and whenever Memory Integrity is on)",
+              "unknown: not set, so Windows' default applies (on from Windows 11 22H2, and whenever Memory "
+              "Integrity is on)",
               out);
 
   const char* const bus = facts.busBusy == Tristate::Yes ? ", and a call is on the bus now" : "";

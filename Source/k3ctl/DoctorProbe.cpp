@@ -57,7 +57,8 @@ void FindFile(const DoctorFacts& facts, const NeededFile& needed, FileFacts* fil
   char home[MAX_PATH];
   std::snprintf(home, sizeof home, "%s%s", needed.home == FileHome::Program ? facts.programFolder : facts.bridgeFolder,
                 needed.home == FileHome::BridgeHost ? "\\x86" : "");
-  const HMODULE loaded = needed.home == FileHome::Program && facts.libraryLoaded ? GetModuleHandleA(needed.file) : nullptr;
+  const bool library = needed.home == FileHome::Program && facts.libraryLoaded;
+  const HMODULE loaded = library ? GetModuleHandleA(needed.file) : nullptr;
   const DWORD length = loaded ? GetModuleFileNameA(loaded, file->path, sizeof file->path) : 0;
   if (loaded)
     file->found = length > 0 && length < sizeof file->path;

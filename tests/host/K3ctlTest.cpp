@@ -1,5 +1,6 @@
 // k3ctl's commands on the host: command lines as the table's parser reads them, the usage text
-// that follows from the table, and the band scan's merging of hits on the simulated tuner.
+// that follows from the table, the band scan's merging of hits on the simulated tuner, and what
+// doctor makes of the facts it gathers.
 #include <cstdio>
 #include <cstring>
 #include <sstream>
@@ -7,6 +8,7 @@
 #include <vector>
 
 #include "Commands.h"
+#include "Doctor.h"
 #include "LibraryFixture.h"
 
 namespace {
@@ -109,6 +111,7 @@ TEST(K3ctlCommandLine, UsageHasALinePerCommand) {
                "  radio play FREQ [--for SECS]  tune and keep the radio on until Ctrl-C, or for SECS\n"
                "  radio scan fm|am [--from F] [--to F] [--step S]\n"
                "                                band scan, one line per station\n"
+               "  doctor                        what the unit needs on this PC: found, missing, why\n"
                "  -                             commands from stdin, one per line, in one session\n"
                "FREQ: 93.5M, 93.50MHz, 810k, 810kHz, or fm 9350 / am 810 (the library's units).\n"
                "Exit codes: 0 done or yes, 1 no station, 2 usage, 3 monitor unit not found,\n"
@@ -144,5 +147,78 @@ TEST_F(K3ctlBandScan, MergesEachRunOfHitsIntoOneStation) {
             << (c.plan.band != &kFm ? "" : result.stations[i].stereo ? " stereo" : " mono");
     found << "; " << result.steps << " steps" << (result.complete ? "" : ", incomplete");
     EXPECT_EQ(found.str(), c.found) << c.plan.fromKhz << "-" << c.plan.toKhz;
+  }
+}
+
+// A PC where all is well: the library's three 32-bit files beside k3ctl, no bridge, elevated,
+// both driver switches off, the unit free, both halves open.
+DoctorFacts HealthyPc() {
+  DoctorFacts f = {};
+  f.programMachine = kMachineX86;
+  std::strcpy(f.programFolder, "C:\\K3\\bin");
+  std::strcpy(f.systemFolder, "C:\\Windows\\system32");
+  std::strcpy(f.bridgeFolder, "C:\\K3\\bin64");
+  for (int i = kLibraryFile; i < kBridgeFile; ++i) {
+    f.files[i] = {true, "", kMachineX86, ""};
+    std::snprintf(f.files[i].path, sizeof f.files[i].path, "C:\\K3\\bin\\%s", kNeededFiles[i].file);
+  }
+  f.libraryLoaded = f.openTried = true;
+  f.elevated = Tristate::Yes;
+  f.memoryIntegrity = f.driverBlocklist = f.unitInUse = f.busBusy = Tristate::No;
+  return f;
+}
+
+TEST(K3ctlDoctor, JudgesEachFactWithAHintAndTheExitCode) {
+  const struct {
+    void (*change)(DoctorFacts& f);
+    const char* check;  // the check that shows the change
+    const char* line;   // its verdict and detail
+    const char* hint;   // part of its hint; "" for none
+    int exitCode;
+  } kCases[] = {
+      {[](DoctorFacts&) {}, "TarvenK3Cmd.dll", "ok C:\\K3\\bin\\TarvenK3Cmd.dll, 32-bit, no version resource", "", 0},
+      {[](DoctorFacts& f) { f.files[kIoFile].found = f.libraryLoaded = false; }, "IO.dll",
+       "FAIL not in k3ctl's folder (C:\\K3\\bin) or the system folder (C:\\Windows\\system32)",
+       "unit's 32-bit IO.dll", 5},
+      {[](DoctorFacts& f) { f.files[kComFile].machine = kMachineX64; }, "TarVenCOM.dll",
+       "FAIL C:\\K3\\bin\\TarVenCOM.dll, 64-bit: it must be 32-bit", "into k3ctl's folder", 5},
+      {[](DoctorFacts& f) { f.libraryLoaded = false, std::strcpy(f.loadError, "no entry point"); }, "loading",
+       "FAIL no entry point", "Windows refuses the file", 5},
+      {[](DoctorFacts& f) { f.libraryLoaded = false; }, "monitor unit",
+       "info not tried: TarvenK3Cmd.dll cannot be loaded", "", 5},
+      {[](DoctorFacts& f) { f.bridgePresent = true; }, "bin64\\x86\\TarvenK3Host.exe",
+       "FAIL not in C:\\K3\\bin64\\x86", "bin64 folder whole", 5},
+      {[](DoctorFacts& f) { f.elevated = Tristate::No, f.openResult = TCX_OPEN_PORT_IO_UNAVAILABLE; }, "port I/O",
+       "FAIL unavailable", "not running as administrator", 4},
+      {[](DoctorFacts& f) { f.memoryIntegrity = Tristate::Yes, f.openResult = TCX_OPEN_PORT_IO_UNAVAILABLE; },
+       "port I/O", "FAIL unavailable", "Memory Integrity keeps", 4},
+      {[](DoctorFacts& f) { f.memoryIntegrity = Tristate::Yes; }, "Memory Integrity", "warn on", "Core isolation", 0},
+      {[](DoctorFacts& f) { f.driverBlocklist = Tristate::Unknown; }, "vulnerable-driver blocklist",
+       "info unknown: not set, so Windows' default applies (on from Windows 11 22H2, and whenever Memory Integrity "
+       "is on)",
+       "", 0},
+      {[](DoctorFacts& f) { f.openResult = TCX_OPEN_PORT_IO_UNAVAILABLE | TCX_OPEN_UNIT_UNAVAILABLE; }, "monitor unit",
+       "FAIL not found", "connected and switched on", 3},
+      {[](DoctorFacts& f) { f.unitInUse = f.busBusy = Tristate::Yes, f.openTried = false; }, "other programs",
+       "warn another program has the unit open, and a call is on the bus now", "would switch that program's radio off",
+       0},
+      {[](DoctorFacts& f) { f.unitInUse = Tristate::Yes, f.openTried = false; }, "port I/O",
+       "info not tried: another program has the unit open", "", 0},
+  };
+  static const char* const kWords[] = {"ok", "info", "warn", "FAIL"};
+  for (const auto& c : kCases) {
+    DoctorFacts facts = HealthyPc();
+    c.change(facts);
+    Check checks[kMaxChecks];
+    const int count = JudgeDoctor(facts, checks);
+    std::string line = "no such check", hint;
+    for (int i = 0; i < count; ++i)
+      if (std::strcmp(checks[i].name, c.check) == 0) {
+        line = std::string(kWords[int(checks[i].verdict)]) + ' ' + checks[i].detail;
+        hint = checks[i].hint ? checks[i].hint : "";
+      }
+    EXPECT_EQ(line, c.line) << c.check;
+    EXPECT_TRUE(*c.hint ? hint.find(c.hint) != std::string::npos : hint.empty()) << c.check << ": " << hint;
+    EXPECT_EQ(DoctorExitCode(checks, count), c.exitCode) << c.check;
   }
 }
