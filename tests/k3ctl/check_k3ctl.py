@@ -82,6 +82,23 @@ CASES = [
     ("scan finds nothing", {}, ["radio", "scan", "fm", "--from", "90M", "--to", "90.2M"], 1, "", "0 stations"),
 ]
 
+# doctor: (name, environment, Memory Integrity marked on in the registry, the only files beside k3ctl
+# (None: all of BIN), arguments, exit code, parts of stdout)
+MEMORY_INTEGRITY = (r"HKLM\SYSTEM\CurrentControlSet\Control\DeviceGuard\Scenarios"
+                    r"\HypervisorEnforcedCodeIntegrity")
+DOCTOR_CASES = [
+    ("doctor: port access denied", {"TARVEN_SIM_PORT_ACCESS": "denied"}, False, None, ["doctor"], 4,
+     ["ok    TarvenK3Cmd.dll: ", "ok    other programs: none has the unit open\n",
+      "FAIL  port I/O: unavailable\n      hint: ", "ok    monitor unit: found\n"]),
+    ("doctor: the unit absent", {"TARVEN_SIM_UNIT": "absent"}, False, None, ["doctor"], 3,
+     ["ok    port I/O: available\n", "FAIL  monitor unit: not found\n      hint: "]),
+    ("doctor: Memory Integrity on", {"TARVEN_SIM_PORT_ACCESS": "denied"}, True, None, ["doctor"], 4,
+     ["warn  Memory Integrity: on\n", "hint: likely cause: Memory Integrity keeps"]),
+    ("doctor --json: IO.dll missing", {}, False, ["k3ctl.exe", "TarvenK3Cmd.dll", "TarVenCOM.dll"], ["doctor", "--json"],
+     5, ['{"check":"IO.dll","verdict":"fail","detail":"not in k3ctl\'s folder',
+         '{"check":"monitor unit","verdict":"info","detail":"not tried: TarvenK3Cmd.dll cannot be loaded"}']),
+]
+
 SESSION = "info\n# a comment\n\ntilt up\nradio play 98.9M\ntilt sideways\nbrightness 3 4\nradio detect 93.6M\n"
 SESSION_OUT = ("port I/O: available\nmonitor unit: found\nfirmware: 1.4.2\nbrightness: day 9, night 3\n"
                "tilted up 1 step\nFM 98.90 MHz: station, mono\nday 3, night 4\nFM 93.60 MHz: no station\n")
@@ -193,6 +210,29 @@ def missing_library(work):
               f"exit {process.returncode}\nstdout: {stdout!r}\nstderr: {stderr!r}")
 
 
+def doctor(name, extra, memory_integrity, files, args, code, parts, work):
+    """k3ctl doctor's verdict lines and exit code; the registry value it reads is removed again."""
+    exe = EXE
+    if files is not None:
+        exe = os.path.join(tempfile.mkdtemp(dir=work), "k3ctl.exe")
+        for file in files:
+            shutil.copy(os.path.join(BIN, file), os.path.dirname(exe))
+    value = [MEMORY_INTEGRITY, "/v", "Enabled", "/f"]
+    if memory_integrity:
+        subprocess.run(WINE + ["reg", "add"] + value + ["/t", "REG_DWORD", "/d", "1"], capture_output=True, check=True)
+    try:
+        process = start(args, extra, work, exe=exe)
+        stdout, stderr = process.communicate(timeout=60)
+    finally:
+        if memory_integrity:
+            subprocess.run(WINE + ["reg", "delete"] + value, capture_output=True, check=True)
+    stdout = text(stdout)
+    parsed = "--json" not in args or matches({}, stdout)  # one JSON document
+    check(name, process.returncode == code and parsed and all(part in stdout for part in parts),
+          f"exit {process.returncode}, expected {code}\nstdout: {stdout}\nexpected in it: {parts!r}\n"
+          f"stderr: {text(stderr)!r}")
+
+
 def main():
     with tempfile.TemporaryDirectory() as work:
         # A session of k3ctl left open keeps Wine's server up between the runs, each of which
@@ -211,6 +251,8 @@ def main():
         play_holds_the_radio_on(work)
         ctrl_c_stops_a_scan(work)
         missing_library(work)
+        for case in DOCTOR_CASES:
+            doctor(*case, work=work)
         server.stdin.close()
         server.wait(timeout=60)
     checks.summary()

@@ -35,7 +35,8 @@ UI_DLLS = {"user32.dll", "gdi32.dll", "comctl32.dll"}
 SHIPPED = {
     "bin/TarvenK3Cmd.dll": (24 * 1024, {"kernel32.dll", "msvcrt.dll", "io.dll", "tarvencom.dll"}),
     "bin/SamplePanel.exe": (64 * 1024, {"kernel32.dll", "msvcrt.dll"} | UI_DLLS),
-    "bin/k3ctl.exe": (96 * 1024, {"kernel32.dll", "msvcrt.dll"}),
+    # doctor: advapi32 reads the token's elevation and the registry, version the DLLs' versions
+    "bin/k3ctl.exe": (96 * 1024, {"kernel32.dll", "msvcrt.dll", "advapi32.dll", "version.dll"}),
     "bin64/TarvenK3Cmd.dll": (24 * 1024, {"kernel32.dll", "msvcrt.dll"}),
     "bin64/x86/TarvenK3Host.exe": (24 * 1024, {"kernel32.dll", "msvcrt.dll"}),
     "bin64/x86/TarvenK3Cmd.dll": (24 * 1024, {"kernel32.dll", "msvcrt.dll", "io.dll", "tarvencom.dll"}),
