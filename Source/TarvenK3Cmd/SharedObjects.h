@@ -1,0 +1,48 @@
+// Machine-wide named objects that the library shares with other programs on the PC: mutexes
+// taken in turn and the unit's open marker. Every program may open them, elevated or not, a
+// service or a desktop program. The host build has none: every function reports the object
+// unavailable, and the callers go on as they would without it.
+#pragma once
+
+#include "PlatformTypes.h"
+
+enum class MutexTurn {
+  kAcquired,     // held now, also when its last holder ended without releasing it
+  kTimedOut,     // another holder kept it for the whole wait
+  kUnavailable,  // no mutex: it could not be created, opened or waited on
+};
+
+// Creates the mutex name, or opens it when it exists. Null when neither works.
+HANDLE OpenSharedMutex(const char* name);
+// Waits up to waitMs for mutex (null gives kUnavailable).
+MutexTurn TakeSharedMutex(HANDLE mutex, DWORD waitMs);
+void GiveSharedMutex(HANDLE mutex);
+
+// Creates the event name, or opens it when it exists. Null when neither works.
+HANDLE OpenSharedEvent(const char* name);
+
+void CloseSharedObject(HANDLE object);
+
+// A named mutex opened on first use and kept until the library is unloaded. Its users hold
+// ApiLock, so the first use is made once.
+class SharedMutex {
+ public:
+  explicit constexpr SharedMutex(const char* name) : name_(name) {}
+  ~SharedMutex() { CloseSharedObject(handle_); }
+  SharedMutex(const SharedMutex&) = delete;
+  SharedMutex& operator=(const SharedMutex&) = delete;
+
+  MutexTurn Take(DWORD waitMs) {
+    if (!opened_) {
+      opened_ = true;
+      handle_ = OpenSharedMutex(name_);
+    }
+    return TakeSharedMutex(handle_, waitMs);
+  }
+  void Give() { GiveSharedMutex(handle_); }
+
+ private:
+  const char* name_;
+  HANDLE handle_ = nullptr;
+  bool opened_ = false;
+};
