@@ -22,8 +22,9 @@ constexpr PortWrite kConfigurationSequence[] = {
 
 // The mutex the hardware-monitoring programs hold around every access to the Super I/O chip,
 // so that their index/data pairs and ours do not interleave. Past the wait, or without the
-// mutex, the sequence is written regardless.
-SharedMutex superIoMutex("Global\\Access_ISABUS.HTP.Method");
+// mutex, the sequence is written regardless. Those programs create or open it with all
+// rights, so all rights are what a mutex this library creates grants them.
+SharedMutex superIoMutex("Global\\Access_ISABUS.HTP.Method", SharedGrant::kAllRights);
 constexpr DWORD kSuperIoWaitMs = 5000;
 
 }  // namespace

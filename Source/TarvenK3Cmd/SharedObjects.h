@@ -12,8 +12,15 @@ enum class MutexTurn {
   kUnavailable,  // no mutex: it could not be created, opened or waited on
 };
 
+// Who may do what with an object the library creates. Either way the library asks only for
+// the right to wait on it and release it.
+enum class SharedGrant {
+  kTakeTurns,  // everyone may wait on it and release it, and nothing more
+  kAllRights,  // everyone has every right: for a mutex that other programs open with all rights
+};
+
 // Creates the mutex name, or opens it when it exists. Null when neither works.
-HANDLE OpenSharedMutex(const char* name);
+HANDLE OpenSharedMutex(const char* name, SharedGrant grant);
 // Waits up to waitMs for mutex (null gives kUnavailable).
 MutexTurn TakeSharedMutex(HANDLE mutex, DWORD waitMs);
 void GiveSharedMutex(HANDLE mutex);
@@ -27,7 +34,7 @@ void CloseSharedObject(HANDLE object);
 // ApiLock, so the first use is made once.
 class SharedMutex {
  public:
-  explicit constexpr SharedMutex(const char* name) : name_(name) {}
+  constexpr SharedMutex(const char* name, SharedGrant grant) : name_(name), grant_(grant) {}
   ~SharedMutex() { CloseSharedObject(handle_); }
   SharedMutex(const SharedMutex&) = delete;
   SharedMutex& operator=(const SharedMutex&) = delete;
@@ -35,7 +42,7 @@ class SharedMutex {
   MutexTurn Take(DWORD waitMs) {
     if (!opened_) {
       opened_ = true;
-      handle_ = OpenSharedMutex(name_);
+      handle_ = OpenSharedMutex(name_, grant_);
     }
     return TakeSharedMutex(handle_, waitMs);
   }
@@ -43,6 +50,7 @@ class SharedMutex {
 
  private:
   const char* name_;
+  SharedGrant grant_;
   HANDLE handle_ = nullptr;
   bool opened_ = false;
 };

@@ -5,7 +5,7 @@
 
 namespace {
 
-SharedMutex unitLock(TCX_UNIT_LOCK_NAME);
+SharedMutex unitLock(TCX_UNIT_LOCK_NAME, SharedGrant::kTakeTurns);
 HANDLE openMarker = nullptr;  // callers hold ApiLock, or the library is being unloaded
 
 }  // namespace
