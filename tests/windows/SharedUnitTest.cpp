@@ -27,13 +27,14 @@ bool OpenMarkerExists() {
 const std::vector<std::pair<int, int>> kSuperIoSequence = {{0x2E, 0x87}, {0x2E, 0x87}, {0x2E, 0x07}, {0x2F, 0x01},
     {0x2E, 0x60}, {0x2F, 0xDE}, {0x2E, 0x30}, {0x2F, 0x00}, {0x2E, 0xF0}, {0x2F, 0x08}};
 
-// Holder (an abandoning one ends before the open); tcx_OpenTARVEN's result and its seconds.
+// The holder's mutex, hold and ending (an abandoning one ends before the open); the open's
+// result and the seconds it may take.
 struct Turn { const char* mutex; int holdMs; const char* ending; int openResult; double fromSeconds, toSeconds; }
 constexpr kTurns[] = {
-    {"Global\\Access_ISABUS.HTP.Method", 2000, "release", 0, 1.8, 4.5},  // the ten writes wait for it
-    {"Global\\Access_ISABUS.HTP.Method", 0, "abandon", 0, 0.0, 1.0},     // an abandoned one is taken
-    {TCX_UNIT_LOCK_NAME, 11000, "release", 3, 9.5, 10.9},                // no lock in 10 s: no port
-    {TCX_UNIT_LOCK_NAME, 0, "abandon", 0, 0.0, 1.0},
+    {"Global\\Access_ISABUS.HTP.Method", 2000, "release", 0, 1.0, 4.5},  // the ten writes wait for it
+    {"Global\\Access_ISABUS.HTP.Method", 0, "abandon", 0, 0.0, 2.0},     // an abandoned one is taken
+    {TCX_UNIT_LOCK_NAME, 12000, "release", 3, 9.5, 11.5},                // no lock in 10 s: no port
+    {TCX_UNIT_LOCK_NAME, 0, "abandon", 0, 0.0, 2.0},
 };
 
 using SharedUnit = DllTest;
