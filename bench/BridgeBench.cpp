@@ -1,7 +1,9 @@
 // What a call through the 64-bit DLL costs (win64 build, under wine64, with the 64-bit host):
 // a bridged tcx_IsOpenTARVEN against a bare round trip of the same sizes over a pipe pair to a
 // child that only echoes, and a bridged station detection against one made by the library
-// loaded in this process. Run from the build's bin folder (bin64\ holds the bridge).
+// loaded in this process. Beside them, what the machine-wide unit lock adds to every call that
+// touches the ports, uncontended, against a tune's time on the bus at 1 us per port access.
+// Run from the build's bin folder (bin64\ holds the bridge).
 #include <windows.h>
 
 #include <algorithm>
@@ -13,12 +15,15 @@
 
 #include "BridgeProtocol.h"
 #include "PipeIo.h"
+#include "SimControl.h"
 #include "TarvenK3Binder.h"
 
 namespace {
 
 constexpr int kRoundTrips = 2000;
 constexpr int kDetections = 15;
+constexpr int kLockTurns = 2000;
+constexpr double kSecondsPerPortAccess = 1e-6;
 
 double Now() {
   LARGE_INTEGER count, frequency;
@@ -132,6 +137,33 @@ decltype(&tcx_GetChannelDetectState) TunedDetection(const TcxEntryPoints& entrie
   return entries.GetChannelDetectState;
 }
 
+// The port accesses of one tune, counted in the simulator's trace.
+int TunePortAccesses(const TcxEntryPoints& entries) {
+  TarvenSim_ClearTrace();
+  entries.SetChannelRadio(0, 9350);
+  int accesses = 0;
+  for (int i = 0; i < TarvenSim_TraceLength(); ++i) {
+    TarvenSimEvent event;
+    TarvenSim_TraceEvent(i, &event);
+    if (event.kind != TARVENSIM_CALL) ++accesses;
+  }
+  return accesses;
+}
+
+// The median of one take and release of the unit lock, with the wait a call makes.
+double UnitLockTurn() {
+  const HANDLE unitLock = CreateMutexExA(nullptr, TCX_UNIT_LOCK_NAME, 0, SYNCHRONIZE | MUTEX_MODIFY_STATE);
+  std::vector<double> turns;
+  for (int i = 0; i < kLockTurns; ++i) {
+    const double start = Now();
+    WaitForSingleObject(unitLock, 10000);
+    ReleaseMutex(unitLock);
+    turns.push_back(Now() - start);
+  }
+  CloseHandle(unitLock);
+  return Median(turns);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -151,6 +183,8 @@ int main(int argc, char** argv) {
     TimeInTurn(kRoundTrips, [&] { pipe.RoundTrip(); }, [&] { isOpen(); }, &bare, &bridged);
   }
   TimeInTurn(kDetections, [&] { directDetect(0); }, [&] { bridgedDetect(0); }, &direct, &bridgedDetection);
+  const int tuneAccesses = TunePortAccesses(Bound(library));
+  const double lockTurn = UnitLockTurn();
   FreeLibrary(library);
   FreeLibrary(bridge);
 
@@ -164,5 +198,11 @@ int main(int argc, char** argv) {
   std::printf("  %-52s %9.2f ms\n", "station detection, library in this process", direct * 1e3);
   std::printf("  %-52s %9.2f ms   ratio %.3f (goal <= 1.01)\n", "station detection through the bridge",
               bridgedDetection * 1e3, bridgedDetection / direct);
+  char tuneRow[64];
+  std::snprintf(tuneRow, sizeof tuneRow, "a tune on the bus, %d port accesses at 1 us", tuneAccesses);
+  std::printf("The machine-wide unit lock, uncontended (median)\n");
+  std::printf("  %-52s %9.1f us\n", "one take and release, as a call makes it", lockTurn * 1e6);
+  std::printf("  %-52s %9.1f us   lock adds %.1f%%\n", tuneRow, tuneAccesses * kSecondsPerPortAccess * 1e6,
+              100.0 * lockTurn / (tuneAccesses * kSecondsPerPortAccess));
   return 0;
 }

@@ -10,6 +10,7 @@
 #include "ParallelPortSetup.h"
 #include "Radio.h"
 #include "TarvenK3Cmd.h"
+#include "UnitLock.h"
 
 namespace {
 
@@ -53,32 +54,45 @@ bool OpenDevice() {
   return false;
 }
 
+// Another program mid-transfer keeps the unit lock for at most a call's length: the port is
+// left as it is if the lock does not come within the unload's short wait.
 void ReleaseAtUnload() {
   if (HasDevice()) TarVen_Close(libraryState.deviceHandle);
   if (libraryState.portIoReady) {
-    WritePort(kParallelDataPort, kRadioClosedPattern);
+    const UnitLock lock(kUnitLockWaitAtUnloadMs);
+    if (lock.MayUseBus()) WritePort(kParallelDataPort, kRadioClosedPattern);
     ShutdownWinIo();
   }
+  MarkUnitOpen(false);
 }
 
 extern "C" int TCX_API tcx_OpenTARVEN(void) {
   const ApiLock lock;
   if (!libraryState.portIoReady) {
+    const UnitLock unitLock;
+    if (!unitLock.MayUseBus()) return TCX_OPEN_PORT_IO_UNAVAILABLE | TCX_OPEN_UNIT_UNAVAILABLE;
     libraryState.portIoReady = InitializeWinIo() ? 1 : 0;
     if (libraryState.portIoReady) SetupParallelPort();
   }
   OpenDevice();
+  MarkUnitOpen(libraryState.portIoReady || HasDevice());
   const int result = (libraryState.portIoReady ? 0 : TCX_OPEN_PORT_IO_UNAVAILABLE) |
                      (HasDevice() ? 0 : TCX_OPEN_UNIT_UNAVAILABLE);
   libraryState.unitOpen = result == 0 ? 1 : 0;
   return result;
 }
 
+// A close that cannot get the unit lock changes nothing: the unit stays open for a retry.
 extern "C" void TCX_API tcx_CloseTARVEN(void) {
   const ApiLock lock;
+  if (libraryState.portIoReady) {
+    const UnitLock unitLock;
+    if (!unitLock.MayUseBus()) return;
+    ReleasePortIo();
+  }
   libraryState.unitOpen = 0;
-  if (libraryState.portIoReady) ReleasePortIo();
   if (HasDevice()) CloseDevice();
+  MarkUnitOpen(false);
 }
 
 extern "C" unsigned char TCX_API tcx_IsOpenTARVEN(void) {

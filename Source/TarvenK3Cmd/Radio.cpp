@@ -12,6 +12,7 @@
 #include "TarvenK3Cmd.h"
 #include "TunerBus.h"
 #include "TunerFrames.h"
+#include "UnitLock.h"
 
 namespace {
 
@@ -82,6 +83,8 @@ int ReadChannelCount(int band) {
 extern "C" unsigned char TCX_API tcx_OpenRadio(void) {
   const ApiLock lock;
   if (!libraryState.portIoReady) return 0;
+  const UnitLock unitLock;
+  if (!unitLock.MayUseBus()) return 0;
   SetupParallelPort();
   WritePort(kParallelDataPort, kRadioOpenPattern);
   WritePort(kParallelStatusPort, ReadPort(kParallelStatusPort) | kStatusBitSetAtOpen);
@@ -95,6 +98,8 @@ extern "C" unsigned char TCX_API tcx_OpenRadio(void) {
 extern "C" unsigned char TCX_API tcx_CloseRadio(void) {
   const ApiLock lock;
   if (!libraryState.portIoReady) return 0;
+  const UnitLock unitLock;
+  if (!unitLock.MayUseBus()) return 0;
   const unsigned char written = WritePort(kParallelDataPort, kRadioClosedPattern);
   libraryState.radioOpen = 0;
   return written ? 1 : 0;
@@ -108,6 +113,8 @@ extern "C" unsigned char TCX_API tcx_IsOpenRadio(void) {
 extern "C" unsigned char TCX_API tcx_SetChannelRadio(int band, int frequency) {
   const ApiLock lock;
   if (!libraryState.radioOpen) return 0;
+  const UnitLock unitLock;
+  if (!unitLock.MayUseBus()) return 0;
   TuneChannel(band, frequency);
   return 1;
 }
@@ -115,6 +122,8 @@ extern "C" unsigned char TCX_API tcx_SetChannelRadio(int band, int frequency) {
 extern "C" unsigned char TCX_API tcx_GetChannelDetectState(int band) {
   const ApiLock lock;
   if (!libraryState.radioOpen) return 0;
+  const UnitLock unitLock;
+  if (!unitLock.MayUseBus()) return 0;
   const BandFrames& frames = FramesForBand(band);
   int hits = 0;
   for (int sample = 0; sample < kDetectionSamples; ++sample) {
@@ -128,6 +137,8 @@ extern "C" unsigned char TCX_API tcx_GetChannelDetectState(int band) {
 extern "C" unsigned char TCX_API tcx_GetFMStereoState(void) {
   const ApiLock lock;
   if (!libraryState.radioOpen) return 0;
+  const UnitLock unitLock;
+  if (!unitLock.MayUseBus()) return 0;
   StatusFrame status;
   ReadStatusFrame(status);
   return (status[0] & kIndicatorBit) ? 0 : 1;

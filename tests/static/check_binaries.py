@@ -30,16 +30,20 @@ SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "advap
 
 UI_DLLS = {"user32.dll", "gdi32.dll", "comctl32.dll"}
 
+# The library: Windows' own DLLs (advapi32 for the security descriptor of the named objects it
+# shares with other programs) and the maker's two.
+LIBRARY_IMPORTS = {"kernel32.dll", "advapi32.dll", "msvcrt.dll", "io.dll", "tarvencom.dll"}
+
 # The binaries that run in customers' processes and on their PCs: path in the zip -> size limit
 # in bytes and the DLLs it may import.
 SHIPPED = {
-    "bin/TarvenK3Cmd.dll": (24 * 1024, {"kernel32.dll", "msvcrt.dll", "io.dll", "tarvencom.dll"}),
+    "bin/TarvenK3Cmd.dll": (24 * 1024, LIBRARY_IMPORTS),
     "bin/SamplePanel.exe": (64 * 1024, {"kernel32.dll", "msvcrt.dll"} | UI_DLLS),
     # doctor: advapi32 reads the token's elevation and the registry, version the DLLs' versions
     "bin/k3ctl.exe": (96 * 1024, {"kernel32.dll", "msvcrt.dll", "advapi32.dll", "version.dll"}),
     "bin64/TarvenK3Cmd.dll": (24 * 1024, {"kernel32.dll", "msvcrt.dll"}),
     "bin64/x86/TarvenK3Host.exe": (24 * 1024, {"kernel32.dll", "msvcrt.dll"}),
-    "bin64/x86/TarvenK3Cmd.dll": (24 * 1024, {"kernel32.dll", "msvcrt.dll", "io.dll", "tarvencom.dll"}),
+    "bin64/x86/TarvenK3Cmd.dll": (24 * 1024, LIBRARY_IMPORTS),
 }
 
 # Their version resources: FileDescription, ProductName, and the binary's own version (fixed

@@ -3,7 +3,10 @@
  * Flat functions with the callee-pops (stdcall) convention, exported under their decorated
  * names ("_tcx_OpenTARVEN@0", ...). Every argument is 32 bits wide. Byte results are one
  * unsigned byte: 1 for success or true, 0 for failure or false. Calls from several threads
- * are serialised: each function runs alone, under one process-wide lock.
+ * are serialised: each function runs alone, under one process-wide lock. Calls that touch the
+ * I/O ports also hold one machine-wide lock (TCX_UNIT_LOCK_NAME below), so the calls of
+ * several programs take turns on the bus; such a call waits at most 10 s for it, then returns
+ * its failure value without touching a port.
  *
  * The functions are listed in TarvenK3Functions.h, one line each, and declared here from that
  * list:
