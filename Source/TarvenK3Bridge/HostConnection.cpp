@@ -11,9 +11,11 @@ HMODULE bridgeModule;
 namespace {
 
 // Bounds. Starting takes a process start and the library's load; the longest call, a station
-// detection, about 300 ms. A host that goes past them is taken to have stopped answering.
+// detection, about 300 ms, after up to 10 s waiting for another program's call to end (the
+// library's machine-wide unit lock). A host that goes past them is taken to have stopped
+// answering.
 constexpr DWORD kStartTimeoutMs = 30000;
-constexpr DWORD kReplyTimeoutMs = 10000;
+constexpr DWORD kReplyTimeoutMs = 15000;
 constexpr DWORD kExitTimeoutMs = 10000;
 constexpr UINT kEndedExitCode = 1;
 
