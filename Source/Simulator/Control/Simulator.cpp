@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "Settings.h"
+#include "StateReport.h"
 
 namespace sim {
 
@@ -72,6 +73,23 @@ void SimulatedPc::Sleep(std::uint32_t milliseconds) {
 
 void SimulatedPc::Fault(std::string what) {
   if (faults.size() < 100) faults.push_back(std::move(what));
+}
+
+void SimulatedPc::LoadShared() {
+  LockHardware(sharedLock);
+  LoadHardware(*sharedHardware, *this);
+}
+
+void SimulatedPc::SaveShared() {
+  SaveHardware(*this, *sharedHardware);
+  UnlockHardware(sharedLock);
+}
+
+StandInCall::StandInCall() : pc(Pc()) { pc.BeginCall(); }
+
+StandInCall::~StandInCall() {
+  WriteStateReport();
+  pc.EndCall();
 }
 
 SimulatedPc& Pc() {

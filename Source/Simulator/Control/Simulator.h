@@ -10,6 +10,7 @@
 
 #include "MonitorUnit.h"
 #include "ParallelPort.h"
+#include "SharedHardware.h"
 #include "SuperIo.h"
 #include "Trace.h"
 #include "Tuner.h"
@@ -52,6 +53,32 @@ class SimulatedPc {
   std::uint8_t StatusLines() const;
 
   void Fault(std::string what);
+
+  // The hardware this PC shares with others (SharedHardware.h), or null, and its lock. Around
+  // each call into the stand-ins: the shared hardware locked and loaded, then saved and unlocked.
+  SharedHardware* sharedHardware = nullptr;
+  void* sharedLock = nullptr;
+  void BeginCall() {
+    if (sharedHardware) LoadShared();
+  }
+  void EndCall() {
+    if (sharedHardware) SaveShared();
+  }
+
+ private:
+  void LoadShared();
+  void SaveShared();
+};
+
+// Declared first in a stand-in function: the call on the process's simulated PC, with its
+// shared hardware (if any) held for the call's length, and the state report (StateReport.h)
+// written as the call returns.
+struct StandInCall {
+  StandInCall();
+  ~StandInCall();
+  StandInCall(const StandInCall&) = delete;
+  StandInCall& operator=(const StandInCall&) = delete;
+  SimulatedPc& pc;
 };
 
 // The one simulated PC of the process. Created on first use, configured from the environment.

@@ -1,20 +1,19 @@
 // The four functions of the port I/O library IO.dll, served by the simulated PC.
 #include "Simulator.h"
-#include "StateReport.h"
 #include "WinIo.h"
 
 extern "C" unsigned char WINAPI InitializeWinIo(void) {
-  const sim::ReportOnReturn report;
+  const sim::StandInCall call;
   return sim::Pc().InitializeWinIo() ? 1 : 0;
 }
 
 extern "C" void WINAPI ShutdownWinIo(void) {
-  const sim::ReportOnReturn report;
+  const sim::StandInCall call;
   sim::Pc().ShutdownWinIo();
 }
 
 extern "C" unsigned char WINAPI GetPortVal(WORD port, DWORD* value, BYTE size) {
-  const sim::ReportOnReturn report;
+  const sim::StandInCall call;
   sim::SimulatedPc& pc = sim::Pc();
   if (size != 1) pc.Fault("port read wider than a byte");
   *value = pc.ReadPort(port);
@@ -22,7 +21,7 @@ extern "C" unsigned char WINAPI GetPortVal(WORD port, DWORD* value, BYTE size) {
 }
 
 extern "C" unsigned char WINAPI SetPortVal(WORD port, DWORD value, BYTE size) {
-  const sim::ReportOnReturn report;
+  const sim::StandInCall call;
   sim::SimulatedPc& pc = sim::Pc();
   if (size != 1) pc.Fault("port write wider than a byte");
   pc.WritePort(port, static_cast<std::uint8_t>(value));
