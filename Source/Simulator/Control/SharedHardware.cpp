@@ -67,8 +67,8 @@ bool ShareHardwareNamed(SimulatedPc& pc, const std::string& name) {
 }
 
 void LockHardware(void* lock) {
-  // An abandoned mutex (its holder died) is acquired all the same: the block holds what the
-X
+  // An abandoned mutex (its holder died in a call) is acquired all the same: the block holds
+  // what the last completed call left.
   if (lock) WaitForSingleObject(static_cast<HANDLE>(lock), INFINITE);
 }
 
