@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "Settings.h"
-#include "StateReport.h"
 
 namespace sim {
 
@@ -32,7 +31,7 @@ std::uint8_t SimulatedPc::ReadPort(std::uint16_t port) {
     case ParallelPort::kControlPort: value = parallelPort.control; break;
   }
   trace.Port(Event::PortRead, port, value);
-  vcd.EndAccess(parallelPort.data, StatusLines());
+  vcd.EndAccess(parallelPort.data, StatusLines(), false);
   return value;
 }
 
@@ -52,7 +51,7 @@ void SimulatedPc::WritePort(std::uint16_t port, std::uint8_t value) {
     case ParallelPort::kControlPort: parallelPort.control = value; break;
     // The status register takes no writes: one is traced and changes nothing.
   }
-  vcd.EndAccess(parallelPort.data, StatusLines());
+  vcd.EndAccess(parallelPort.data, StatusLines(), port == ParallelPort::kDataPort);
 }
 
 std::uint8_t SimulatedPc::StatusLines() const {
@@ -83,13 +82,6 @@ void SimulatedPc::LoadShared() {
 void SimulatedPc::SaveShared() {
   SaveHardware(*this, *sharedHardware);
   UnlockHardware(sharedLock);
-}
-
-StandInCall::StandInCall() : pc(Pc()) { pc.BeginCall(); }
-
-StandInCall::~StandInCall() {
-  WriteStateReport();
-  pc.EndCall();
 }
 
 SimulatedPc& Pc() {

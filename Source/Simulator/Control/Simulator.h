@@ -11,6 +11,7 @@
 #include "MonitorUnit.h"
 #include "ParallelPort.h"
 #include "SharedHardware.h"
+#include "StateReport.h"
 #include "SuperIo.h"
 #include "Trace.h"
 #include "Tuner.h"
@@ -70,19 +71,22 @@ class SimulatedPc {
   void SaveShared();
 };
 
+// The one simulated PC of the process. Created on first use, configured from the environment.
+SimulatedPc& Pc();
+
 // Declared first in a stand-in function: the call on the process's simulated PC, with its
 // shared hardware (if any) held for the call's length, and the state report (StateReport.h)
 // written as the call returns.
 struct StandInCall {
-  StandInCall();
-  ~StandInCall();
+  StandInCall() : pc(Pc()) { pc.BeginCall(); }
+  ~StandInCall() {
+    WriteStateReport();
+    pc.EndCall();
+  }
   StandInCall(const StandInCall&) = delete;
   StandInCall& operator=(const StandInCall&) = delete;
   SimulatedPc& pc;
 };
-
-// The one simulated PC of the process. Created on first use, configured from the environment.
-SimulatedPc& Pc();
 
 // Puts the simulated PC back to its defaults (ignoring the environment). A waveform file being
 // written goes on, and shows the lines as the next port access finds them.

@@ -75,6 +75,7 @@ VcdWriter& VcdWriter::operator=(VcdWriter&& other) noexcept {
   std::memcpy(clockText_, other.clockText_, sizeof(clockText_));
   shown_ = other.shown_;
   transferUnderWay_ = other.transferUnderWay_;
+  clockFellAtRest_ = other.clockFellAtRest_;
   resting_ = other.resting_;
   restingSince_ = other.restingSince_;
   pending_ = other.pending_;
@@ -92,7 +93,7 @@ bool VcdWriter::Open(const std::string& path, std::uint8_t data, std::uint8_t st
   now_ = stamped_ = clockTextTime_ = 0;
   clockTextLength_ = Decimal(0, clockText_);
   shown_ = Lines(data, status);
-  transferUnderWay_ = false;
+  transferUnderWay_ = clockFellAtRest_ = false;
   resting_ = true;
   restingSince_ = RealClock::now();
 
@@ -149,24 +150,32 @@ void VcdWriter::Advance() {
   clockTextTime_ = now_;
 }
 
-void VcdWriter::Record(std::uint8_t data, std::uint8_t status) {
+void VcdWriter::Record(std::uint8_t data, std::uint8_t status, bool dataWrite) {
   const std::uint16_t lines = Lines(data, status);
   const std::uint16_t changed = lines ^ shown_;
   const bool wasResting = resting_;
+  // A clock that fell alone from rest was a transfer's first bit if the next access writes
+  // the data register again (the bit), and otherwise a call's line change (the radio's open
+  // pattern lowers it): then the transfer it seemed to start never was.
+  if (clockFellAtRest_ && !dataWrite) transferUnderWay_ = false;
+  clockFellAtRest_ = false;
   if (changed) {
     Stamp(now_);
     Show(lines, changed);
     // A transfer is under way from its starting write until enable falls after its data.
     // Between transfers data out changes only in a transfer's starting write or to put a bit,
-    // and a rising clock clocks a bit. A clock falling from rest may be a bit's start or a
-    // call's last write (the radio's open and closed patterns lower it): the file is brought
-    // up to date there, as at the end of every transfer.
+    // and a rising clock clocks a bit. A clock falling with other lines from rest is a call's
+    // last write (the radio's closed pattern): the file is brought up to date there, as at the
+    // end of every transfer.
     const bool clockFell = (changed & kClock) && !(lines & kClock);
     const bool clockRose = (changed & kClock) && (lines & kClock);
-    if ((changed & kEnable) && !(lines & kEnable))
+    if ((changed & kEnable) && !(lines & kEnable)) {
       transferUnderWay_ = false;
-    else if ((lines & kEnable) || clockRose || ((changed & kDataOut) && !clockFell))
+    } else if ((lines & kEnable) || clockRose || ((changed & kDataOut) && !clockFell)) {
       transferUnderWay_ = true;
+    } else if (resting_ && (changed & kShownLines) == kClock) {
+      transferUnderWay_ = clockFellAtRest_ = true;
+    }
     shown_ = lines;
   }
   resting_ = !transferUnderWay_;

@@ -34,12 +34,13 @@ class VcdWriter {
   void Close();
 
   // Around every port access: the access's 1 us (after any time spent away from the bus),
-  // then the data and status registers' lines as the access left them.
+  // then the data and status registers' lines as the access left them; dataWrite: the access
+  // wrote the data register.
   void BeginAccess() {
     if (file_) Advance();
   }
-  void EndAccess(std::uint8_t data, std::uint8_t status) {
-    if (file_) Record(data, status);
+  void EndAccess(std::uint8_t data, std::uint8_t status, bool dataWrite) {
+    if (file_) Record(data, status, dataWrite);
   }
 
   // A wait of the library that the simulator saw (Sleep on the host build).
@@ -49,7 +50,7 @@ class VcdWriter {
   using RealClock = std::chrono::steady_clock;
 
   void Advance();
-  void Record(std::uint8_t data, std::uint8_t status);
+  void Record(std::uint8_t data, std::uint8_t status, bool dataWrite);
   void Show(std::uint16_t lines, std::uint16_t changed);
   void Stamp(std::uint64_t time);
   void Reserve(std::size_t length);  // room for length more characters in text_
@@ -64,6 +65,7 @@ class VcdWriter {
   char clockText_[20] = {};
   std::uint16_t shown_ = 0;         // data register | status register << 8, as last written
   bool transferUnderWay_ = false;   // a clock edge or enable high since enable last fell
+  bool clockFellAtRest_ = false;    // the last access lowered the clock alone, from rest
   bool resting_ = false;            // the last access left the bus between transfers
   RealClock::time_point restingSince_{};
   std::size_t pending_ = 0;

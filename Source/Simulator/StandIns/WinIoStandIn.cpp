@@ -4,17 +4,17 @@
 
 extern "C" unsigned char WINAPI InitializeWinIo(void) {
   const sim::StandInCall call;
-  return sim::Pc().InitializeWinIo() ? 1 : 0;
+  return call.pc.InitializeWinIo() ? 1 : 0;
 }
 
 extern "C" void WINAPI ShutdownWinIo(void) {
   const sim::StandInCall call;
-  sim::Pc().ShutdownWinIo();
+  call.pc.ShutdownWinIo();
 }
 
 extern "C" unsigned char WINAPI GetPortVal(WORD port, DWORD* value, BYTE size) {
   const sim::StandInCall call;
-  sim::SimulatedPc& pc = sim::Pc();
+  sim::SimulatedPc& pc = call.pc;
   if (size != 1) pc.Fault("port read wider than a byte");
   *value = pc.ReadPort(port);
   return pc.portIoInitialized ? 1 : 0;
@@ -22,7 +22,7 @@ extern "C" unsigned char WINAPI GetPortVal(WORD port, DWORD* value, BYTE size) {
 
 extern "C" unsigned char WINAPI SetPortVal(WORD port, DWORD value, BYTE size) {
   const sim::StandInCall call;
-  sim::SimulatedPc& pc = sim::Pc();
+  sim::SimulatedPc& pc = call.pc;
   if (size != 1) pc.Fault("port write wider than a byte");
   pc.WritePort(port, static_cast<std::uint8_t>(value));
   return pc.portIoInitialized ? 1 : 0;
