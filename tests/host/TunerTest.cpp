@@ -147,9 +147,9 @@ TEST(SharedHardware, OneTunerDecodesTheLinesOfBothPcsInOrder) {
     return levels;
   };
   auto write = [](sim::SimulatedPc& pc, std::uint8_t lines) {
-    pc.BeginCall();
+    const bool loaded = pc.BeginCall();
     pc.WritePort(0x378, lines);
-    pc.EndCall();
+    pc.EndCall(loaded);
   };
   for (const bool interleaved : {false, true}) {
     sim::SimulatedPc first, second;
@@ -173,13 +173,13 @@ TEST(SharedHardware, OneTunerDecodesTheLinesOfBothPcsInOrder) {
       else
         write(second, mode[m++]);
     }
-    second.BeginCall();
+    const bool loaded = second.BeginCall();
     EXPECT_EQ(second.tuner.malformed > 0, interleaved) << second.tuner.malformed;
     if (!interleaved) {
       EXPECT_THAT(second.tuner.divisorFrame, ElementsAre(0xBE, 0x28, 0x8E, 0x70));
       EXPECT_THAT(second.tuner.modeFrame, ElementsAre(0xC3, 0x80, 0xC9, 0x01));
     }
-    second.EndCall();
+    second.EndCall(loaded);
     EXPECT_EQ(block.tuner.malformed, second.tuner.malformed);
   }
 }

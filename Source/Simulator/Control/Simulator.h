@@ -56,14 +56,17 @@ class SimulatedPc {
   void Fault(std::string what);
 
   // The hardware this PC shares with others (SharedHardware.h), or null, and its lock. Around
-  // each call into the stand-ins: the shared hardware locked and loaded, then saved and unlocked.
+  // each call into the stand-ins: the shared hardware locked and loaded, then saved and
+  // unlocked. BeginCall returns whether it was; EndCall takes that.
   SharedHardware* sharedHardware = nullptr;
   void* sharedLock = nullptr;
-  void BeginCall() {
-    if (sharedHardware) LoadShared();
+  bool BeginCall() {
+    if (!sharedHardware) return false;
+    LoadShared();
+    return true;
   }
-  void EndCall() {
-    if (sharedHardware) SaveShared();
+  void EndCall(bool loaded) {
+    if (loaded) SaveShared();
   }
 
  private:
@@ -78,14 +81,15 @@ SimulatedPc& Pc();
 // shared hardware (if any) held for the call's length, and the state report (StateReport.h)
 // written as the call returns.
 struct StandInCall {
-  StandInCall() : pc(Pc()) { pc.BeginCall(); }
+  StandInCall() : pc(Pc()), shared(pc.BeginCall()) {}
   ~StandInCall() {
     WriteStateReport();
-    pc.EndCall();
+    pc.EndCall(shared);
   }
   StandInCall(const StandInCall&) = delete;
   StandInCall& operator=(const StandInCall&) = delete;
   SimulatedPc& pc;
+  const bool shared;  // a PC that begins sharing in the call has saved its hardware already
 };
 
 // Puts the simulated PC back to its defaults (ignoring the environment). A waveform file being
