@@ -5,8 +5,6 @@
 namespace sim {
 namespace {
 
-constexpr std::uint64_t kAccessUs = 1;  // one port access: an ISA-speed I/O cycle
-
 // The lines, as bits of data register | status register << 8. Identifiers are one printable
 // character each; names avoid the characters of sigrok's channel options (':', '=', ',').
 // Bits 4-7 of the data register complete it, one wire each: sigrok 0.5 reads only 1-bit wires,
@@ -135,19 +133,16 @@ void VcdWriter::Advance() {
   }
   now_ += kAccessUs;
   if (now_ == clockTextTime_ + 1) {
-    // Counting up in decimal: the common case, one access after the last.
-    int i = clockTextLength_ - 1;
-    while (i >= 0 && clockText_[i] == '9') clockText_[i--] = '0';
-    if (i >= 0) {
-      ++clockText_[i];
-    } else {
-      std::memmove(clockText_ + 1, clockText_, clockTextLength_++);
-      clockText_[0] = '1';
-    }
+    CountUp();  // counting up in decimal: the common case, one access after the last
   } else {
     clockTextLength_ = Decimal(now_, clockText_);
+    clockTextTime_ = now_;
   }
-  clockTextTime_ = now_;
+}
+
+void VcdWriter::CarryOut() {
+  std::memmove(clockText_ + 1, clockText_, clockTextLength_++);
+  clockText_[0] = '1';
 }
 
 void VcdWriter::Record(std::uint8_t data, std::uint8_t status, bool dataWrite) {

@@ -36,11 +36,19 @@ class VcdWriter {
   // Around every port access: the access's 1 us (after any time spent away from the bus),
   // then the data and status registers' lines as the access left them; dataWrite: the access
   // wrote the data register.
+  // Inside a transfer most accesses only count up the time, and many change no line: those are
+  // done here, the rest in Advance and Record.
   void BeginAccess() {
-    if (file_) Advance();
+    if (!file_) return;
+    if (resting_ || now_ != clockTextTime_) return Advance();
+    now_ += kAccessUs;
+    CountUp();
   }
   void EndAccess(std::uint8_t data, std::uint8_t status, bool dataWrite) {
-    if (file_) Record(data, status, dataWrite);
+    if (!file_) return;
+    if (transferUnderWay_ && !clockFellAtRest_ && static_cast<std::uint16_t>(data | status << 8) == shown_)
+      return;
+    Record(data, status, dataWrite);
   }
 
   // A wait of the library that the simulator saw (Sleep on the host build).
@@ -48,8 +56,20 @@ class VcdWriter {
 
  private:
   using RealClock = std::chrono::steady_clock;
+  static constexpr std::uint64_t kAccessUs = 1;  // one port access: an ISA-speed I/O cycle
 
   void Advance();
+  // clockText_ one up, from clockTextTime_ to now_.
+  void CountUp() {
+    int i = clockTextLength_ - 1;
+    while (i >= 0 && clockText_[i] == '9') clockText_[i--] = '0';
+    if (i >= 0)
+      ++clockText_[i];
+    else
+      CarryOut();
+    clockTextTime_ = now_;
+  }
+  void CarryOut();  // clockText_ one digit longer: "999" becomes "1000"
   void Record(std::uint8_t data, std::uint8_t status, bool dataWrite);
   void Show(std::uint16_t lines, std::uint16_t changed);
   void Stamp(std::uint64_t time);
