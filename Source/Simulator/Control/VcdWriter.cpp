@@ -48,10 +48,6 @@ constexpr char kHeaderEnd[] =
     "#0\n"
     "$dumpvars\n";
 
-std::uint16_t Lines(std::uint8_t data, std::uint8_t status) {
-  return static_cast<std::uint16_t>(data | status << 8);
-}
-
 // Writes time in decimal to out; returns the number of digits.
 int Decimal(std::uint64_t time, char* out) {
   int digits = 1;

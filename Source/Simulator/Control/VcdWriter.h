@@ -35,9 +35,8 @@ class VcdWriter {
 
   // Around every port access: the access's 1 us (after any time spent away from the bus),
   // then the data and status registers' lines as the access left them; dataWrite: the access
-  // wrote the data register.
-  // Inside a transfer most accesses only count up the time, and many change no line: those are
-  // done here, the rest in Advance and Record.
+  // wrote the data register. Inside a transfer most accesses only count up the time, and many
+  // change no line: that is done here, the rest in Advance and Record.
   void BeginAccess() {
     if (!file_) return;
     if (resting_ || now_ != clockTextTime_) return Advance();
@@ -46,8 +45,7 @@ class VcdWriter {
   }
   void EndAccess(std::uint8_t data, std::uint8_t status, bool dataWrite) {
     if (!file_) return;
-    if (transferUnderWay_ && !clockFellAtRest_ && static_cast<std::uint16_t>(data | status << 8) == shown_)
-      return;
+    if (transferUnderWay_ && !clockFellAtRest_ && Lines(data, status) == shown_) return;
     Record(data, status, dataWrite);
   }
 
@@ -57,6 +55,11 @@ class VcdWriter {
  private:
   using RealClock = std::chrono::steady_clock;
   static constexpr std::uint64_t kAccessUs = 1;  // one port access: an ISA-speed I/O cycle
+
+  // The lines, as bits of data register | status register << 8.
+  static std::uint16_t Lines(std::uint8_t data, std::uint8_t status) {
+    return static_cast<std::uint16_t>(data | status << 8);
+  }
 
   void Advance();
   // clockText_ one up, from clockTextTime_ to now_.
