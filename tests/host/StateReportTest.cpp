@@ -66,7 +66,7 @@ TEST_F(StateReport, ShowsTheTunersRegistersAsLastWritten) {
   ASSERT_EQ(tcx_OpenTARVEN(), 0);
   ASSERT_EQ(tcx_OpenRadio(), 1);
   ASSERT_EQ(tcx_SetChannelRadio(0, 9350), 1);
-  EXPECT_THAT(Report(), HasSubstr("tuner.0x28=BE 28 8E 70\ntuner.0x29=C3 80 C9 01\n"));
+  EXPECT_THAT(Report(), HasSubstr("tuner.0x28=BE 28 8E 70\ntuner.0x29=C3 80 C9 01\ntuner.malformed=0\n"));
 }
 
 TEST_F(StateReport, NothingIsWrittenWhenNoFileIsNamed) {

@@ -7,6 +7,7 @@
 #include "LibraryFixture.h"
 #include "Radio.h"
 #include "Settings.h"
+#include "SharedHardware.h"
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
@@ -103,6 +104,7 @@ TEST(TunerDecoding, RejectsShortAddressesUnknownAddressesAndShortFrames) {
   wires.Byte(0x28);
   wires.Enable(false);
   EXPECT_THAT(wires.faults, ElementsAre("address of 5 bits", "unknown address 85", "frame 40 of 16 bits"));
+  EXPECT_EQ(tuner.malformed, 3u);
   EXPECT_THAT(tuner.divisorFrame, ElementsAre(0, 0, 0, 0));
   EXPECT_THAT(tuner.transfers, IsEmpty());
 }
@@ -125,4 +127,57 @@ TEST(TunerSettings, ComeFromTheEnvironment) {
   EXPECT_EQ(pc.tuner.stations[1].band, sim::kAmBand);
   EXPECT_EQ(pc.tuner.stations[1].frequency, 1000);
   EXPECT_FALSE(pc.tuner.stations[2].stereo);
+}
+
+// Two simulated PCs on one block of shared hardware, each writing the data port in its own
+// calls: the tuner decodes their line changes in the order they were made.
+TEST(SharedHardware, OneTunerDecodesTheLinesOfBothPcsInOrder) {
+  // The data port's levels, write by write, of a frame to address with four data bytes.
+  auto frame = [](std::uint8_t address, std::vector<std::uint8_t> bytes) {
+    std::vector<std::uint8_t> levels;
+    auto bit = [&](bool b, std::uint8_t enable) {
+      levels.push_back(static_cast<std::uint8_t>(enable | (b ? 0x02 : 0)));
+      levels.push_back(static_cast<std::uint8_t>(enable | (b ? 0x06 : 0x04)));
+    };
+    bytes.insert(bytes.begin(), address);  // sent with enable low, the data bytes with it high
+    for (std::size_t i = 0; i < 8 * bytes.size(); ++i) {
+      if (i == 8) levels.push_back(0x05);
+      bit(bytes[i / 8] >> i % 8 & 1, i < 8 ? 0 : 1);
+    }
+    levels.push_back(0x04);
+    return levels;
+  };
+  auto write = [](sim::SimulatedPc& pc, std::uint8_t lines) {
+    const bool loaded = pc.BeginCall();
+    pc.WritePort(0x378, lines);
+    pc.EndCall(loaded);
+  };
+  for (const bool interleaved : {false, true}) {
+    sim::SimulatedPc first, second;
+    first.tuner.stations.clear();
+    second.monitor.tilt = 9;
+    sim::SharedHardware block;
+    sim::ShareHardware(first, block, nullptr, true);
+    sim::ShareHardware(second, block, nullptr, false);
+    EXPECT_TRUE(second.tuner.stations.empty()) << "the first PC's settings make the block";
+    EXPECT_EQ(second.monitor.tilt, 5);
+    first.portIoInitialized = second.portIoInitialized = true;
+    const auto divisor = frame(0x28, {0xBE, 0x28, 0x8E, 0x70});
+    const auto mode = frame(0x29, {0xC3, 0x80, 0xC9, 0x01});
+    // Interleaved: the second PC starts its frame when the first is in its address, and then
+    // each writes in turn.
+    const std::size_t start = interleaved ? 5 : divisor.size();
+    std::size_t d = 0, m = 0;
+    while (d < divisor.size() || m < mode.size()) {
+      if (d < divisor.size() && (d < start || m >= mode.size() || d - start <= m))
+        write(first, divisor[d++]);
+      else
+        write(second, mode[m++]);
+    }
+    EXPECT_EQ(block.tuner.malformed > 0, interleaved) << block.tuner.malformed;
+    if (!interleaved) {
+      EXPECT_THAT(block.tuner.divisorFrame, ElementsAre(0xBE, 0x28, 0x8E, 0x70));
+      EXPECT_THAT(block.tuner.modeFrame, ElementsAre(0xC3, 0x80, 0xC9, 0x01));
+    }
+  }
 }

@@ -81,6 +81,14 @@ const std::vector<Setting>& Settings() {
        "slow: the first reading of each station measurement asks for a second one, so detection "
        "takes longer",
        [](SimulatedPc& pc, const std::string& v) { pc.tuner.slowCounter = v == "slow"; }},
+      // After the hardware's settings: the first process makes the shared PC from them.
+      {"TARVEN_SIM_SHARED", "a name", "",
+       "the processes that name it share one simulated PC: port, Super I/O chip, tuner and "
+       "unit; the first makes it from its settings, later ones join it as it is; the host "
+       "build ignores it",
+       [](SimulatedPc& pc, const std::string& v) {
+         if (!v.empty() && !ShareHardwareNamed(pc, v)) pc.Fault("no shared PC " + v);
+       }},
       // Last: the waveform starts from the lines as the settings above left them.
       {"TARVEN_SIM_VCD", "file name", "",
        "the parallel port's lines are written there as a waveform, a VCD file for GTKWave or "

@@ -1,6 +1,8 @@
 // The TarvenSim_* control functions. Those that set up the simulated PC apply its settings
 // (Settings.h) with the text the environment variable would hold, so that a test in-process
-// and a program started with the variable set find the same PC.
+// and a program started with the variable set find the same PC. Those that touch its hardware
+// do it as a call into the stand-ins does (StandInCall), so that they reach the hardware the
+// process shares, if it shares it.
 #include "SimControl.h"
 
 #include <cstring>
@@ -13,7 +15,10 @@ using sim::Pc;
 
 namespace {
 
-void Set(const char* variable, const std::string& value) { sim::Apply(Pc(), variable, value); }
+void Set(const char* variable, const std::string& value) {
+  const sim::StandInCall call;
+  sim::Apply(call.pc, variable, value);
+}
 
 // A number as the settings read it, unsigned: of a byte they keep the low eight bits, as a
 // cast of the int would.
@@ -52,6 +57,7 @@ extern "C" void __cdecl TarvenSim_SetMonitor(int tilt, int dayLevel, int nightLe
   Set("TARVEN_SIM_BRIGHTNESS", std::to_string(dayLevel) + "," + std::to_string(nightLevel));
 }
 extern "C" void __cdecl TarvenSim_GetMonitor(int* tilt, int* dayLevel, int* nightLevel) {
+  const sim::StandInCall call;
   *tilt = Pc().monitor.tilt;
   *dayLevel = Pc().monitor.dayLevel;
   *nightLevel = Pc().monitor.nightLevel;
@@ -64,12 +70,14 @@ extern "C" void __cdecl TarvenSim_SetTuner(int presence) {
 }
 extern "C" void __cdecl TarvenSim_ClearStations(void) { Set("TARVEN_SIM_STATIONS", ""); }
 extern "C" void __cdecl TarvenSim_AddStation(int band, int frequency, int stereo) {
+  const sim::StandInCall call;
   Pc().tuner.stations.push_back({band == 0 ? sim::kFmBand : sim::kAmBand, frequency, stereo != 0});
 }
 extern "C" void __cdecl TarvenSim_SetTunerSlowCounter(int slow) {
   Set("TARVEN_SIM_TUNER_COUNTER", slow ? "slow" : "fast");
 }
 extern "C" int __cdecl TarvenSim_GetTunerFrame(int address, unsigned char bytes[4]) {
+  const sim::StandInCall call;
   const sim::Tuner& tuner = Pc().tuner;
   if (address != sim::Tuner::kDivisorAddress && address != sim::Tuner::kModeAddress) return 0;
   const auto& frame = address == sim::Tuner::kDivisorAddress ? tuner.divisorFrame : tuner.modeFrame;
@@ -103,6 +111,7 @@ extern "C" int __cdecl TarvenSim_TraceEvent(int index, TarvenSimEvent* out) {
 
 extern "C" int __cdecl TarvenSim_PortIoInitialized(void) { return Pc().portIoInitialized ? 1 : 0; }
 extern "C" int __cdecl TarvenSim_OpenDeviceHandles(void) {
+  const sim::StandInCall call;
   return static_cast<int>(Pc().monitor.OpenHandleCount());
 }
 extern "C" int __cdecl TarvenSim_FaultCount(void) { return static_cast<int>(Pc().faults.size()); }

@@ -31,7 +31,7 @@ std::uint8_t SimulatedPc::ReadPort(std::uint16_t port) {
     case ParallelPort::kControlPort: value = parallelPort.control; break;
   }
   trace.Port(Event::PortRead, port, value);
-  vcd.EndAccess(parallelPort.data, StatusLines());
+  vcd.EndAccess(parallelPort.data, StatusLines(), false);
   return value;
 }
 
@@ -51,7 +51,7 @@ void SimulatedPc::WritePort(std::uint16_t port, std::uint8_t value) {
     case ParallelPort::kControlPort: parallelPort.control = value; break;
     // The status register takes no writes: one is traced and changes nothing.
   }
-  vcd.EndAccess(parallelPort.data, StatusLines());
+  vcd.EndAccess(parallelPort.data, StatusLines(), port == ParallelPort::kDataPort);
 }
 
 std::uint8_t SimulatedPc::StatusLines() const {
@@ -72,6 +72,16 @@ void SimulatedPc::Sleep(std::uint32_t milliseconds) {
 
 void SimulatedPc::Fault(std::string what) {
   if (faults.size() < 100) faults.push_back(std::move(what));
+}
+
+void SimulatedPc::LoadShared() {
+  LockHardware(sharedLock);
+  LoadHardware(*sharedHardware, *this);
+}
+
+void SimulatedPc::SaveShared() {
+  SaveHardware(*this, *sharedHardware);
+  UnlockHardware(sharedLock);
 }
 
 SimulatedPc& Pc() {

@@ -10,6 +10,8 @@
 
 #include "MonitorUnit.h"
 #include "ParallelPort.h"
+#include "SharedHardware.h"
+#include "StateReport.h"
 #include "SuperIo.h"
 #include "Trace.h"
 #include "Tuner.h"
@@ -52,10 +54,43 @@ class SimulatedPc {
   std::uint8_t StatusLines() const;
 
   void Fault(std::string what);
+
+  // The hardware this PC shares with others (SharedHardware.h), or null, and its lock. Around
+  // each call into the stand-ins: the shared hardware locked and loaded, then saved and
+  // unlocked. BeginCall returns whether it was; EndCall takes that.
+  SharedHardware* sharedHardware = nullptr;
+  void* sharedLock = nullptr;
+  bool BeginCall() {
+    if (!sharedHardware) return false;
+    LoadShared();
+    return true;
+  }
+  void EndCall(bool loaded) {
+    if (loaded) SaveShared();
+  }
+
+ private:
+  void LoadShared();
+  void SaveShared();
 };
 
 // The one simulated PC of the process. Created on first use, configured from the environment.
 SimulatedPc& Pc();
+
+// Declared first in a stand-in function: the call on the process's simulated PC, with its
+// shared hardware (if any) held for the call's length, and the state report (StateReport.h)
+// written as the call returns.
+struct StandInCall {
+  StandInCall() : pc(Pc()), shared(pc.BeginCall()) {}
+  ~StandInCall() {
+    WriteStateReport();
+    pc.EndCall(shared);
+  }
+  StandInCall(const StandInCall&) = delete;
+  StandInCall& operator=(const StandInCall&) = delete;
+  SimulatedPc& pc;
+  const bool shared;  // a PC that begins sharing in the call has saved its hardware already
+};
 
 // Puts the simulated PC back to its defaults (ignoring the environment). A waveform file being
 // written goes on, and shows the lines as the next port access finds them.

@@ -49,10 +49,11 @@ std::string Bytes(const std::array<std::uint8_t, 4>& bytes) {
   return text;
 }
 
-// The tuner's registers by their bus address.
+// The tuner's registers by their bus address, and the transfers it could not make sense of.
 void TunerLines(const SimulatedPc& pc, std::string& out) {
   out += "tuner.0x28=" + Bytes(pc.tuner.divisorFrame) + "\n";
   out += "tuner.0x29=" + Bytes(pc.tuner.modeFrame) + "\n";
+  Line(out, "tuner.malformed", pc.tuner.malformed);
 }
 
 // Each part of the simulated PC appends its own lines.

@@ -15,13 +15,4 @@ std::string StateReportText(const SimulatedPc& pc);
 // Writes StateReportText(Pc()) to the file TARVEN_SIM_REPORT names; nothing when it is unset.
 void WriteStateReport();
 
-// Declared first in a stand-in function: writes the report as the function returns, so the
-// report shows the state that the call left.
-struct ReportOnReturn {
-  ReportOnReturn() = default;
-  ReportOnReturn(const ReportOnReturn&) = delete;
-  ReportOnReturn& operator=(const ReportOnReturn&) = delete;
-  ~ReportOnReturn() { WriteStateReport(); }
-};
-
 }  // namespace sim

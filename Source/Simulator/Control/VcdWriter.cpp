@@ -5,8 +5,6 @@
 namespace sim {
 namespace {
 
-constexpr std::uint64_t kAccessUs = 1;  // one port access: an ISA-speed I/O cycle
-
 // The lines, as bits of data register | status register << 8. Identifiers are one printable
 // character each; names avoid the characters of sigrok's channel options (':', '=', ',').
 // Bits 4-7 of the data register complete it, one wire each: sigrok 0.5 reads only 1-bit wires,
@@ -50,10 +48,6 @@ constexpr char kHeaderEnd[] =
     "#0\n"
     "$dumpvars\n";
 
-std::uint16_t Lines(std::uint8_t data, std::uint8_t status) {
-  return static_cast<std::uint16_t>(data | status << 8);
-}
-
 // Writes time in decimal to out; returns the number of digits.
 int Decimal(std::uint64_t time, char* out) {
   int digits = 1;
@@ -75,6 +69,7 @@ VcdWriter& VcdWriter::operator=(VcdWriter&& other) noexcept {
   std::memcpy(clockText_, other.clockText_, sizeof(clockText_));
   shown_ = other.shown_;
   transferUnderWay_ = other.transferUnderWay_;
+  clockFellAtRest_ = other.clockFellAtRest_;
   resting_ = other.resting_;
   restingSince_ = other.restingSince_;
   pending_ = other.pending_;
@@ -92,7 +87,7 @@ bool VcdWriter::Open(const std::string& path, std::uint8_t data, std::uint8_t st
   now_ = stamped_ = clockTextTime_ = 0;
   clockTextLength_ = Decimal(0, clockText_);
   shown_ = Lines(data, status);
-  transferUnderWay_ = false;
+  transferUnderWay_ = clockFellAtRest_ = false;
   resting_ = true;
   restingSince_ = RealClock::now();
 
@@ -134,39 +129,44 @@ void VcdWriter::Advance() {
   }
   now_ += kAccessUs;
   if (now_ == clockTextTime_ + 1) {
-    // Counting up in decimal: the common case, one access after the last.
-    int i = clockTextLength_ - 1;
-    while (i >= 0 && clockText_[i] == '9') clockText_[i--] = '0';
-    if (i >= 0) {
-      ++clockText_[i];
-    } else {
-      std::memmove(clockText_ + 1, clockText_, clockTextLength_++);
-      clockText_[0] = '1';
-    }
+    CountUp();  // counting up in decimal: the common case, one access after the last
   } else {
     clockTextLength_ = Decimal(now_, clockText_);
+    clockTextTime_ = now_;
   }
-  clockTextTime_ = now_;
 }
 
-void VcdWriter::Record(std::uint8_t data, std::uint8_t status) {
+void VcdWriter::CarryOut() {
+  std::memmove(clockText_ + 1, clockText_, clockTextLength_++);
+  clockText_[0] = '1';
+}
+
+void VcdWriter::Record(std::uint8_t data, std::uint8_t status, bool dataWrite) {
   const std::uint16_t lines = Lines(data, status);
   const std::uint16_t changed = lines ^ shown_;
   const bool wasResting = resting_;
+  // A clock that fell alone from rest was a transfer's first bit if the next access writes
+  // the data register again (the bit), and otherwise a call's line change (the radio's open
+  // pattern lowers it): then the transfer it seemed to start never was.
+  if (clockFellAtRest_ && !dataWrite) transferUnderWay_ = false;
+  clockFellAtRest_ = false;
   if (changed) {
     Stamp(now_);
     Show(lines, changed);
     // A transfer is under way from its starting write until enable falls after its data.
     // Between transfers data out changes only in a transfer's starting write or to put a bit,
-    // and a rising clock clocks a bit. A clock falling from rest may be a bit's start or a
-    // call's last write (the radio's open and closed patterns lower it): the file is brought
-    // up to date there, as at the end of every transfer.
+    // and a rising clock clocks a bit. A clock falling with other lines from rest is a call's
+    // last write (the radio's closed pattern): the file is brought up to date there, as at the
+    // end of every transfer.
     const bool clockFell = (changed & kClock) && !(lines & kClock);
     const bool clockRose = (changed & kClock) && (lines & kClock);
-    if ((changed & kEnable) && !(lines & kEnable))
+    if ((changed & kEnable) && !(lines & kEnable)) {
       transferUnderWay_ = false;
-    else if ((lines & kEnable) || clockRose || ((changed & kDataOut) && !clockFell))
+    } else if ((lines & kEnable) || clockRose || ((changed & kDataOut) && !clockFell)) {
       transferUnderWay_ = true;
+    } else if (resting_ && (changed & kShownLines) == kClock) {
+      transferUnderWay_ = clockFellAtRest_ = true;
+    }
     shown_ = lines;
   }
   resting_ = !transferUnderWay_;

@@ -34,12 +34,19 @@ class VcdWriter {
   void Close();
 
   // Around every port access: the access's 1 us (after any time spent away from the bus),
-  // then the data and status registers' lines as the access left them.
+  // then the data and status registers' lines as the access left them; dataWrite: the access
+  // wrote the data register. Inside a transfer most accesses only count up the time, and many
+  // change no line: that is done here, the rest in Advance and Record.
   void BeginAccess() {
-    if (file_) Advance();
+    if (!file_) return;
+    if (resting_ || now_ != clockTextTime_) return Advance();
+    now_ += kAccessUs;
+    CountUp();
   }
-  void EndAccess(std::uint8_t data, std::uint8_t status) {
-    if (file_) Record(data, status);
+  void EndAccess(std::uint8_t data, std::uint8_t status, bool dataWrite) {
+    if (!file_) return;
+    if (transferUnderWay_ && !clockFellAtRest_ && Lines(data, status) == shown_) return;
+    Record(data, status, dataWrite);
   }
 
   // A wait of the library that the simulator saw (Sleep on the host build).
@@ -47,9 +54,26 @@ class VcdWriter {
 
  private:
   using RealClock = std::chrono::steady_clock;
+  static constexpr std::uint64_t kAccessUs = 1;  // one port access: an ISA-speed I/O cycle
+
+  // The lines, as bits of data register | status register << 8.
+  static std::uint16_t Lines(std::uint8_t data, std::uint8_t status) {
+    return static_cast<std::uint16_t>(data | status << 8);
+  }
 
   void Advance();
-  void Record(std::uint8_t data, std::uint8_t status);
+  // clockText_ one up, from clockTextTime_ to now_.
+  void CountUp() {
+    int i = clockTextLength_ - 1;
+    while (i >= 0 && clockText_[i] == '9') clockText_[i--] = '0';
+    if (i >= 0)
+      ++clockText_[i];
+    else
+      CarryOut();
+    clockTextTime_ = now_;
+  }
+  void CarryOut();  // clockText_ one digit longer: "999" becomes "1000"
+  void Record(std::uint8_t data, std::uint8_t status, bool dataWrite);
   void Show(std::uint16_t lines, std::uint16_t changed);
   void Stamp(std::uint64_t time);
   void Reserve(std::size_t length);  // room for length more characters in text_
@@ -64,6 +88,7 @@ class VcdWriter {
   char clockText_[20] = {};
   std::uint16_t shown_ = 0;         // data register | status register << 8, as last written
   bool transferUnderWay_ = false;   // a clock edge or enable high since enable last fell
+  bool clockFellAtRest_ = false;    // the last access lowered the clock alone, from rest
   bool resting_ = false;            // the last access left the bus between transfers
   RealClock::time_point restingSince_{};
   std::size_t pending_ = 0;

@@ -3,7 +3,7 @@
 #pragma once
 
 #include <cstdint>
-#include <set>
+#include <array>
 #include <string>
 
 namespace sim {
@@ -28,12 +28,14 @@ class MonitorUnit {
   std::uint32_t statusWord = 0x00001100;  // status word reported in status bytes 0-3
   std::uint8_t flags = 0x02;              // flag byte reported in status byte 8
 
-  // Opens a device handle; 0 when no unit is present (the caller maps that to "none").
+  // Opens a device handle; 0 when no unit is present or kMaxOpenHandles are open (the caller
+  // maps that to "none").
+  static constexpr int kMaxOpenHandles = 64;
   std::uintptr_t Open();
   // False for a handle this unit did not hand out or that is closed.
-  bool IsOpenHandle(std::uintptr_t handle) const { return openHandles_.count(handle) != 0; }
-  bool Close(std::uintptr_t handle) { return openHandles_.erase(handle) != 0; }
-  std::size_t OpenHandleCount() const { return openHandles_.size(); }
+  bool IsOpenHandle(std::uintptr_t handle) const;
+  bool Close(std::uintptr_t handle);
+  std::size_t OpenHandleCount() const { return static_cast<std::size_t>(handles_.count); }
 
   // Fill the 16-byte identification record and the 9-byte status record; false on failure.
   bool GetDevInfo(std::uint8_t record[16]) const;
@@ -45,8 +47,29 @@ class MonitorUnit {
   bool SetBrightness(int day, int night);
 
  private:
-  std::set<std::uintptr_t> openHandles_;
-  std::uintptr_t nextHandle_ = 0x4B0;
+  struct Handles {
+    std::array<std::uint32_t, kMaxOpenHandles> open{};  // the first count are open
+    int count = 0;
+    std::uint32_t next = 0x4B0;
+  };
+
+ public:
+  // What PCs that share the unit share: all of it, as a plain value that can be copied byte for
+  // byte (the model's first four characters).
+  struct Shared {
+    bool present, failGetDevInfo, failGetDevStatus;
+    char modelId[4];
+    std::uint8_t fwMajor, fwSecond, fwThird;
+    int tilt, dayLevel, nightLevel;
+    std::uint32_t statusWord;
+    std::uint8_t flags;
+    Handles handles;
+  };
+  void SaveShared(Shared& shared) const;
+  void LoadShared(const Shared& shared);
+
+ private:
+  Handles handles_;
 };
 
 }  // namespace sim

@@ -16,9 +16,7 @@ void SuperIo::WriteData(std::uint8_t value) {
 }
 
 std::uint8_t SuperIo::ReadData() const {
-  if (!configurationMode) return 0xFF;
-  auto it = registers.find(index_);
-  return it == registers.end() ? 0x00 : it->second;
+  return configurationMode ? registers[index_] : 0xFF;
 }
 
 }  // namespace sim

@@ -1,10 +1,10 @@
 // The simulated Super I/O chip on configuration ports 0x2E (index) and 0x2F (data): two writes
 // of the key 0x87 to the index port enter configuration mode; then each data write sets the
-// register that the index port last selected.
+// register that the index port last selected. A plain value: it can be copied byte for byte.
 #pragma once
 
 #include <cstdint>
-#include <map>
+#include <array>
 
 namespace sim {
 
@@ -15,7 +15,7 @@ class SuperIo {
   static constexpr std::uint8_t kEntryKey = 0x87;
 
   bool configurationMode = false;
-  std::map<std::uint8_t, std::uint8_t> registers;  // registers written in configuration mode
+  std::array<std::uint8_t, 256> registers{};  // as written in configuration mode; 0 until then
 
   void WriteIndex(std::uint8_t value);
   void WriteData(std::uint8_t value);

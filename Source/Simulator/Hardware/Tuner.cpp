@@ -49,8 +49,8 @@ constexpr BandModel kAmModel = {kAmBand, 10800, 10350, 8, 5};
 }  // namespace
 
 std::string Tuner::DriveLines(std::uint8_t data) {
-  const std::uint8_t was = lines_;
-  lines_ = data;
+  const std::uint8_t was = decoder_.lines;
+  decoder_.lines = data;
   if (presence != Presence::Present) return {};
   const bool enable = data & kEnableLine;
   const bool clock = data & kClockLine;
@@ -59,7 +59,29 @@ std::string Tuner::DriveLines(std::uint8_t data) {
   if (!enable && (was & kEnableLine)) fault = EnableFell();
   if (clock && !(was & kClockLine)) ClockRose((data & kDataOutLine) != 0, enable);
   if (!clock && (was & kClockLine)) ClockFell(enable);
+  if (!fault.empty()) ++malformed;
   return fault;
+}
+
+void Tuner::SaveShared(Shared& shared) const {
+  shared.presence = presence;
+  shared.slowCounter = slowCounter;
+  shared.stationCount = static_cast<int>(std::min<std::size_t>(stations.size(), kSharedStations));
+  std::copy_n(stations.begin(), shared.stationCount, shared.stations.begin());
+  shared.divisorFrame = divisorFrame;
+  shared.modeFrame = modeFrame;
+  shared.malformed = malformed;
+  shared.decoder = decoder_;
+}
+
+void Tuner::LoadShared(const Shared& shared) {
+  presence = shared.presence;
+  slowCounter = shared.slowCounter;
+  stations.assign(shared.stations.begin(), shared.stations.begin() + shared.stationCount);
+  divisorFrame = shared.divisorFrame;
+  modeFrame = shared.modeFrame;
+  malformed = shared.malformed;
+  decoder_ = shared.decoder;
 }
 
 bool Tuner::DataIn() const {
@@ -68,79 +90,79 @@ bool Tuner::DataIn() const {
     case Presence::AbsentLow: return false;
     case Presence::Present: break;
   }
-  return dataIn_;
+  return decoder_.dataIn;
 }
 
 std::string Tuner::EnableRose() {
-  dataBits_ = 0;
-  written_ = {};
-  phase_ = Phase::Ignore;
-  if (addressBits_ < kAddressBits)
-    return "address of " + std::to_string(addressBits_) + " bits";
-  address_ = addressShift_;
-  if (address_ == kDivisorAddress || address_ == kModeAddress) {
-    phase_ = Phase::Write;
-  } else if (address_ == kStatusAddress) {
-    phase_ = Phase::Read;
+  decoder_.dataBits = 0;
+  decoder_.written = {};
+  decoder_.phase = Phase::Ignore;
+  if (decoder_.addressBits < kAddressBits)
+    return "address of " + std::to_string(decoder_.addressBits) + " bits";
+  decoder_.address = decoder_.addressShift;
+  if (decoder_.address == kDivisorAddress || decoder_.address == kModeAddress) {
+    decoder_.phase = Phase::Write;
+  } else if (decoder_.address == kStatusAddress) {
+    decoder_.phase = Phase::Read;
     if (scriptedStatus.empty()) {
-      answer_ = ComputeStatus();
+      decoder_.answer = ComputeStatus();
     } else {
-      answer_ = scriptedStatus.front();
+      decoder_.answer = scriptedStatus.front();
       scriptedStatus.pop_front();
     }
   } else {
-    return "unknown address " + std::to_string(address_);
+    return "unknown address " + std::to_string(decoder_.address);
   }
   return {};
 }
 
 std::string Tuner::EnableFell() {
   std::string fault;
-  if (phase_ == Phase::Write) {
-    if (dataBits_ == kWrittenBits)
-      Store(written_);
+  if (decoder_.phase == Phase::Write) {
+    if (decoder_.dataBits == kWrittenBits)
+      Store(decoder_.written);
     else
-      fault = "frame " + std::to_string(address_) + " of " + std::to_string(dataBits_) + " bits";
-  } else if (phase_ == Phase::Read) {
-    transfers.push_back({address_, {answer_.begin(), answer_.end()}, clockMs});
-    if (dataBits_ != kReadBits) fault = "status read of " + std::to_string(dataBits_) + " bits";
+      fault = "frame " + std::to_string(decoder_.address) + " of " + std::to_string(decoder_.dataBits) + " bits";
+  } else if (decoder_.phase == Phase::Read) {
+    transfers.push_back({decoder_.address, {decoder_.answer.begin(), decoder_.answer.end()}, clockMs});
+    if (decoder_.dataBits != kReadBits) fault = "status read of " + std::to_string(decoder_.dataBits) + " bits";
   }
-  phase_ = Phase::Address;
-  addressShift_ = 0;
-  addressBits_ = 0;
-  dataIn_ = true;  // released: the line idles high
+  decoder_.phase = Phase::Address;
+  decoder_.addressShift = 0;
+  decoder_.addressBits = 0;
+  decoder_.dataIn = true;  // released: the line idles high
   return fault;
 }
 
 void Tuner::ClockRose(bool dataOut, bool enable) {
   if (!enable) {
-    addressShift_ = static_cast<std::uint8_t>(addressShift_ >> 1 | (dataOut ? 0x80 : 0));
-    ++addressBits_;
+    decoder_.addressShift = static_cast<std::uint8_t>(decoder_.addressShift >> 1 | (dataOut ? 0x80 : 0));
+    ++decoder_.addressBits;
     return;
   }
-  if (phase_ == Phase::Write && dataBits_ < kWrittenBits && dataOut)
-    written_[dataBits_ / kBitsPerByte] |= 1u << (dataBits_ % kBitsPerByte);
-  ++dataBits_;
+  if (decoder_.phase == Phase::Write && decoder_.dataBits < kWrittenBits && dataOut)
+    decoder_.written[decoder_.dataBits / kBitsPerByte] |= 1u << (decoder_.dataBits % kBitsPerByte);
+  ++decoder_.dataBits;
 }
 
 void Tuner::ClockFell(bool enable) {
-  if (!enable || phase_ != Phase::Read) return;
-  if (dataBits_ >= kReadBits) {
-    dataIn_ = true;
+  if (!enable || decoder_.phase != Phase::Read) return;
+  if (decoder_.dataBits >= kReadBits) {
+    decoder_.dataIn = true;
     return;
   }
-  const int bit = kBitsPerByte - 1 - dataBits_ % kBitsPerByte;
-  dataIn_ = (answer_[dataBits_ / kBitsPerByte] >> bit) & 1;
+  const int bit = kBitsPerByte - 1 - decoder_.dataBits % kBitsPerByte;
+  decoder_.dataIn = (decoder_.answer[decoder_.dataBits / kBitsPerByte] >> bit) & 1;
 }
 
 void Tuner::Store(const std::array<std::uint8_t, 4>& bytes) {
-  transfers.push_back({address_, {bytes.begin(), bytes.end()}, clockMs});
-  if (address_ == kDivisorAddress) {
+  transfers.push_back({decoder_.address, {bytes.begin(), bytes.end()}, clockMs});
+  if (decoder_.address == kDivisorAddress) {
     divisorFrame = bytes;
-    if ((bytes[3] & kRestartBits) == kRestartBits) counterSettled_ = true;
+    if ((bytes[3] & kRestartBits) == kRestartBits) decoder_.counterSettled = true;
   } else {
     modeFrame = bytes;
-    if (bytes[1] & kCounterOnBit) counterSettled_ = !slowCounter;
+    if (bytes[1] & kCounterOnBit) decoder_.counterSettled = !slowCounter;
   }
 }
 
@@ -159,10 +181,10 @@ StatusBytes Tuner::ComputeStatus() const {
   int count = 0;
   if (counting && received)
     count = (divisor - received->frequency - model.secondIfSteps) * model.countsPerStep;
-  if (counting && !counterSettled_) count /= 2;
+  if (counting && !decoder_.counterSettled) count /= 2;
   count = std::clamp(count, 0, kLargestCount);
   const bool stereo = received && received->stereo && model.band == kFmBand &&
-                      (!counting || counterSettled_);
+                      (!counting || decoder_.counterSettled);
 
   StatusBytes status{};
   status[0] = (received ? kCarrierBit : 0) | (stereo ? 0 : kIndicatorBit);

@@ -68,6 +68,9 @@ class Tuner {
   std::vector<TunerTransfer> transfers;
   std::uint64_t clockMs = 0;
 
+  // Transfers the tuner could not make sense of: each time DriveLines rejects one.
+  std::uint32_t malformed = 0;
+
   // The PC wrote the data register: the tuner sees its lines' new levels. Returns what a real
   // tuner would reject (an incomplete address, an unknown one, a frame of the wrong length),
   // or an empty string.
@@ -82,22 +85,48 @@ class Tuner {
  private:
   enum class Phase { Address, Write, Read, Ignore };
 
+  // Where the tuner is in decoding the lines: a plain value.
+  struct Decoder {
+    std::uint8_t lines = 0;
+    Phase phase = Phase::Address;
+    std::uint8_t addressShift = 0;
+    int addressBits = 0;
+    std::uint8_t address = 0;
+    std::array<std::uint8_t, 4> written{};
+    int dataBits = 0;  // bits clocked since enable went high
+    StatusBytes answer{};
+    bool dataIn = true;
+    bool counterSettled = true;
+  };
+
+ public:
+  // What PCs that share the tuner share: what is on the air, the registers, the decoder's state
+  // and the count of malformed transfers, as a plain value that can be copied byte for byte.
+  // The transfers, the clock and the scripted status frames stay with each PC. Up to
+  // kSharedStations stations are shared.
+  static constexpr int kSharedStations = 32;
+  struct Shared {
+    Presence presence;
+    bool slowCounter;
+    int stationCount;
+    std::array<Station, kSharedStations> stations;
+    std::array<std::uint8_t, 4> divisorFrame;
+    std::array<std::uint8_t, 4> modeFrame;
+    std::uint32_t malformed;
+    Decoder decoder;
+  };
+  void SaveShared(Shared& shared) const;
+  void LoadShared(const Shared& shared);
+
+ private:
+
   std::string EnableRose();
   std::string EnableFell();
   void ClockRose(bool dataOut, bool enable);
   void ClockFell(bool enable);
   void Store(const std::array<std::uint8_t, 4>& bytes);
 
-  std::uint8_t lines_ = 0;
-  Phase phase_ = Phase::Address;
-  std::uint8_t addressShift_ = 0;
-  int addressBits_ = 0;
-  std::uint8_t address_ = 0;
-  std::array<std::uint8_t, 4> written_{};
-  int dataBits_ = 0;  // bits clocked since enable went high
-  StatusBytes answer_{};
-  bool dataIn_ = true;
-  bool counterSettled_ = true;
+  Decoder decoder_;
 };
 
 }  // namespace sim

@@ -4,7 +4,6 @@
 #include <string>
 
 #include "Simulator.h"
-#include "StateReport.h"
 #include "TarVenCom.h"
 
 namespace {
@@ -21,23 +20,23 @@ bool CheckHandle(sim::SimulatedPc& pc, HANDLE handle, const char* call) {
 }  // namespace
 
 extern "C" HANDLE WINAPIV TarVen_Open(DWORD mode, HWND notifyWindow, UINT notifyMessage) {
-  const sim::ReportOnReturn report;
-  sim::SimulatedPc& pc = sim::Pc();
+  const sim::StandInCall call;
+  sim::SimulatedPc& pc = call.pc;
   pc.trace.Call("TarVen_Open", mode, reinterpret_cast<std::uintptr_t>(notifyWindow), notifyMessage);
   const std::uintptr_t handle = pc.monitor.Open();
   return handle ? reinterpret_cast<HANDLE>(handle) : NoDeviceHandle();
 }
 
 extern "C" void WINAPIV TarVen_Close(HANDLE device) {
-  const sim::ReportOnReturn report;
-  sim::SimulatedPc& pc = sim::Pc();
+  const sim::StandInCall call;
+  sim::SimulatedPc& pc = call.pc;
   pc.trace.Call("TarVen_Close", Raw(device));
   if (CheckHandle(pc, device, "TarVen_Close")) pc.monitor.Close(Raw(device));
 }
 
 extern "C" int WINAPIV TarVen_GetDevInfo(HANDLE device, TARVEN_DEV_INFO* info) {
-  const sim::ReportOnReturn report;
-  sim::SimulatedPc& pc = sim::Pc();
+  const sim::StandInCall call;
+  sim::SimulatedPc& pc = call.pc;
   pc.trace.Call("TarVen_GetDevInfo", Raw(device));
   if (!CheckHandle(pc, device, "TarVen_GetDevInfo")) return -1;
   std::uint8_t record[16];
@@ -48,8 +47,8 @@ extern "C" int WINAPIV TarVen_GetDevInfo(HANDLE device, TARVEN_DEV_INFO* info) {
 }
 
 extern "C" int WINAPIV TarVen_GetDevStatus(HANDLE device, TARVEN_DEV_STATUS* status) {
-  const sim::ReportOnReturn report;
-  sim::SimulatedPc& pc = sim::Pc();
+  const sim::StandInCall call;
+  sim::SimulatedPc& pc = call.pc;
   pc.trace.Call("TarVen_GetDevStatus", Raw(device));
   if (!CheckHandle(pc, device, "TarVen_GetDevStatus")) return -1;
   std::uint8_t record[9];
@@ -60,24 +59,24 @@ extern "C" int WINAPIV TarVen_GetDevStatus(HANDLE device, TARVEN_DEV_STATUS* sta
 }
 
 extern "C" int WINAPIV TarVen_SetMonitorTiltUp(HANDLE device, BYTE steps) {
-  const sim::ReportOnReturn report;
-  sim::SimulatedPc& pc = sim::Pc();
+  const sim::StandInCall call;
+  sim::SimulatedPc& pc = call.pc;
   pc.trace.Call("TarVen_SetMonitorTiltUp", Raw(device), steps);
   if (!CheckHandle(pc, device, "TarVen_SetMonitorTiltUp")) return -1;
   return pc.monitor.Tilt(steps) ? 0 : 1;
 }
 
 extern "C" int WINAPIV TarVen_SetMonitorTiltDown(HANDLE device, BYTE steps) {
-  const sim::ReportOnReturn report;
-  sim::SimulatedPc& pc = sim::Pc();
+  const sim::StandInCall call;
+  sim::SimulatedPc& pc = call.pc;
   pc.trace.Call("TarVen_SetMonitorTiltDown", Raw(device), steps);
   if (!CheckHandle(pc, device, "TarVen_SetMonitorTiltDown")) return -1;
   return pc.monitor.Tilt(-static_cast<int>(steps)) ? 0 : 1;
 }
 
 extern "C" int WINAPIV TarVen_SetMonitorBrightness(HANDLE device, BYTE dayLevel, BYTE nightLevel) {
-  const sim::ReportOnReturn report;
-  sim::SimulatedPc& pc = sim::Pc();
+  const sim::StandInCall call;
+  sim::SimulatedPc& pc = call.pc;
   pc.trace.Call("TarVen_SetMonitorBrightness", Raw(device), dayLevel, nightLevel);
   if (!CheckHandle(pc, device, "TarVen_SetMonitorBrightness")) return -1;
   return pc.monitor.SetBrightness(dayLevel, nightLevel) ? 0 : 1;

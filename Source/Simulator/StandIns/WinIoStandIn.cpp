@@ -1,29 +1,28 @@
 // The four functions of the port I/O library IO.dll, served by the simulated PC.
 #include "Simulator.h"
-#include "StateReport.h"
 #include "WinIo.h"
 
 extern "C" unsigned char WINAPI InitializeWinIo(void) {
-  const sim::ReportOnReturn report;
-  return sim::Pc().InitializeWinIo() ? 1 : 0;
+  const sim::StandInCall call;
+  return call.pc.InitializeWinIo() ? 1 : 0;
 }
 
 extern "C" void WINAPI ShutdownWinIo(void) {
-  const sim::ReportOnReturn report;
-  sim::Pc().ShutdownWinIo();
+  const sim::StandInCall call;
+  call.pc.ShutdownWinIo();
 }
 
 extern "C" unsigned char WINAPI GetPortVal(WORD port, DWORD* value, BYTE size) {
-  const sim::ReportOnReturn report;
-  sim::SimulatedPc& pc = sim::Pc();
+  const sim::StandInCall call;
+  sim::SimulatedPc& pc = call.pc;
   if (size != 1) pc.Fault("port read wider than a byte");
   *value = pc.ReadPort(port);
   return pc.portIoInitialized ? 1 : 0;
 }
 
 extern "C" unsigned char WINAPI SetPortVal(WORD port, DWORD value, BYTE size) {
-  const sim::ReportOnReturn report;
-  sim::SimulatedPc& pc = sim::Pc();
+  const sim::StandInCall call;
+  sim::SimulatedPc& pc = call.pc;
   if (size != 1) pc.Fault("port write wider than a byte");
   pc.WritePort(port, static_cast<std::uint8_t>(value));
   return pc.portIoInitialized ? 1 : 0;
