@@ -1,0 +1,168 @@
+#include "MappedFile.h"
+
+#include <algorithm>
+#include <cstring>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
+
+namespace sim {
+namespace {
+
+constexpr std::size_t kWindow = std::size_t{1} << 20;       // 1 MB mapped at a time
+// Where a window may start: Windows' allocation granularity, a multiple of the page size
+// everywhere.
+constexpr std::size_t kGranularity = std::size_t{1} << 16;
+constexpr char kPadding = '\n';  // what the file reads as past the text
+
+#ifndef _WIN32
+// The file's bytes from to end, as newlines.
+bool WriteNewlines(int fd, std::uint64_t from, std::uint64_t end) {
+  static const std::string newlines(kGranularity, kPadding);
+  while (from < end) {
+    const std::uint64_t length = std::min<std::uint64_t>(end - from, newlines.size());
+    const ssize_t written =
+        pwrite(fd, newlines.data(), static_cast<std::size_t>(length), static_cast<off_t>(from));
+    if (written <= 0) return false;
+    from += static_cast<std::uint64_t>(written);
+  }
+  return true;
+}
+#endif
+
+}  // namespace
+
+MappedFile& MappedFile::operator=(MappedFile&& other) noexcept {
+  if (this == &other) return *this;
+  Close();
+  file_ = other.file_;
+  size_ = other.size_;
+  viewOffset_ = other.viewOffset_;
+  view_ = other.view_;
+  end_ = other.end_;
+  limit_ = other.limit_;
+  other.file_ = kNoFile;
+  other.size_ = other.viewOffset_ = 0;
+  other.view_ = other.end_ = other.limit_ = nullptr;
+  return *this;
+}
+
+char* MappedFile::Grow(std::size_t length) {
+  // A window starts at most kGranularity before the text's end: the rest is room.
+  if (!IsOpen() || length > kWindow - kGranularity) return nullptr;
+  const std::uint64_t text = Length();
+  if (!Map(text - text % kGranularity)) return nullptr;
+  return end_;
+}
+
+bool MappedFile::Map(std::uint64_t offset) {
+  const std::uint64_t text = Length();
+  Unmap();
+  viewOffset_ = text;  // Length() while no window is mapped
+  const std::uint64_t windowEnd = offset + kWindow;
+  void* view = nullptr;
+#ifdef _WIN32
+  // A mapping larger than the file extends it.
+  HANDLE mapping = CreateFileMappingW(reinterpret_cast<HANDLE>(file_), nullptr, PAGE_READWRITE,
+                                      static_cast<DWORD>(windowEnd >> 32),
+                                      static_cast<DWORD>(windowEnd), nullptr);
+  if (!mapping) return false;
+  view = MapViewOfFile(mapping, FILE_MAP_WRITE, static_cast<DWORD>(offset >> 32),
+                       static_cast<DWORD>(offset), kWindow);
+  CloseHandle(mapping);  // the view holds it
+  if (!view) return false;
+#else
+  // The file is extended by writing: the kernel makes its pages at no fault each, and the
+  // file holds its blocks before the map is stored to (a full disk fails here, not as a
+  // fault in a later store).
+  const int fd = static_cast<int>(file_);
+  if (!WriteNewlines(fd, size_, windowEnd)) return false;
+  view = mmap(nullptr, kWindow, PROT_READ | PROT_WRITE, MAP_SHARED, fd, static_cast<off_t>(offset));
+  if (view == MAP_FAILED) return false;
+#endif
+  view_ = static_cast<char*>(view);
+  limit_ = view_ + kWindow;
+  end_ = view_ + (text - offset);
+  viewOffset_ = offset;
+  // Newlines where the file grew, stored now: the first store to each page of a map costs a
+  // fault (on a virtual machine, an exit to the host, several us), and so it is made here,
+  // once per window, rather than in the middle of a transfer.
+  std::memset(view_ + (size_ - offset), kPadding, static_cast<std::size_t>(windowEnd - size_));
+  size_ = windowEnd;
+  return true;
+}
+
+void MappedFile::Unmap() {
+  if (!view_) return;
+#ifdef _WIN32
+  UnmapViewOfFile(view_);
+#else
+  munmap(view_, kWindow);
+#endif
+  view_ = end_ = limit_ = nullptr;
+}
+
+#ifdef _WIN32
+
+bool MappedFile::Open(const std::string& path) {
+  Close();
+  // The path in the ANSI code page, as the C library's fopen takes it; readers may open the
+  // file meanwhile.
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  file_ = reinterpret_cast<std::intptr_t>(file);
+  size_ = viewOffset_ = 0;
+  if (Map(0)) return true;
+  Close();
+  return false;
+}
+
+void MappedFile::Close() {
+  if (!IsOpen()) return;
+  const std::uint64_t text = Length();
+  Unmap();
+  HANDLE file = reinterpret_cast<HANDLE>(file_);
+  LARGE_INTEGER length;
+  length.QuadPart = static_cast<LONGLONG>(text);
+  if (SetFilePointerEx(file, length, nullptr, FILE_BEGIN)) SetEndOfFile(file);
+  CloseHandle(file);
+  file_ = kNoFile;
+  size_ = viewOffset_ = 0;
+}
+
+#else
+
+bool MappedFile::Open(const std::string& path) {
+  Close();
+  const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) return false;
+  file_ = fd;
+  size_ = viewOffset_ = 0;
+  if (Map(0)) return true;
+  Close();
+  return false;
+}
+
+void MappedFile::Close() {
+  if (!IsOpen()) return;
+  const std::uint64_t text = Length();
+  Unmap();
+  const int fd = static_cast<int>(file_);
+  if (ftruncate(fd, static_cast<off_t>(text)) != 0) {
+    // The file keeps its newlines past the text: still whole.
+  }
+  close(fd);
+  file_ = kNoFile;
+  size_ = viewOffset_ = 0;
+}
+
+#endif
+
+}  // namespace sim
