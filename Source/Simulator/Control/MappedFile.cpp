@@ -21,24 +21,35 @@ constexpr std::size_t kGranularity = std::size_t{2} << 20;
 constexpr std::size_t kWindow = 2 * kGranularity;  // mapped at a time
 constexpr char kPadding = '\n';  // what the file reads as past the text
 
-#ifndef _WIN32
-// A large page of newlines, as the pieces of one write: written whole, the kernel makes it
-// in one piece.
-struct NewlinePage {
-  char newlines[64 << 10];
-  iovec pieces[kGranularity / sizeof(newlines)];
-  NewlinePage() {
-    std::memset(newlines, kPadding, sizeof(newlines));
-    for (iovec& piece : pieces) piece = {newlines, sizeof(newlines)};
-  }
+// 64 KB of newlines, to write the file's new part from.
+struct NewlineBlock {
+  char text[64 << 10];
+  NewlineBlock() { std::memset(text, kPadding, sizeof(text)); }
 };
+constexpr std::size_t kBlock = sizeof(NewlineBlock::text);
 
 // The file's bytes from to end (both multiples of kGranularity), as newlines.
+#ifdef _WIN32
+bool WriteNewlines(HANDLE file, std::uint64_t from, std::uint64_t end) {
+  static const NewlineBlock block;
+  for (; from < end; from += kBlock) {
+    OVERLAPPED at = {};
+    at.Offset = static_cast<DWORD>(from);
+    at.OffsetHigh = static_cast<DWORD>(from >> 32);
+    DWORD written = 0;
+    if (!WriteFile(file, block.text, kBlock, &written, &at) || written != kBlock) return false;
+  }
+  return true;
+}
+#else
+// One write per large page, so the kernel makes it in one piece.
 bool WriteNewlines(int fd, std::uint64_t from, std::uint64_t end) {
-  static const NewlinePage page;
-  constexpr int kPieces = sizeof(page.pieces) / sizeof(page.pieces[0]);
+  static const NewlineBlock block;
+  iovec largePage[kGranularity / kBlock];
+  for (iovec& piece : largePage) piece = {const_cast<char*>(block.text), kBlock};
+  constexpr int kPieces = sizeof(largePage) / sizeof(largePage[0]);
   for (; from < end; from += kGranularity)
-    if (pwritev(fd, page.pieces, kPieces, static_cast<off_t>(from)) != ssize_t{kGranularity})
+    if (pwritev(fd, largePage, kPieces, static_cast<off_t>(from)) != ssize_t{kGranularity})
       return false;
   return true;
 }
@@ -74,21 +85,20 @@ bool MappedFile::Map(std::uint64_t offset) {
   Unmap();
   viewOffset_ = text;  // Length() while no window is mapped
   const std::uint64_t windowEnd = offset + kWindow;
+  // The file is extended by writing newlines there before it is mapped: the file holds its
+  // blocks before the map is stored to (a full disk fails here, not as a fault in a later
+  // store), and a reader never sees its new part as NUL bytes.
   void* view = nullptr;
 #ifdef _WIN32
-  // A mapping larger than the file extends it.
-  HANDLE mapping = CreateFileMappingW(reinterpret_cast<HANDLE>(file_), nullptr, PAGE_READWRITE,
-                                      static_cast<DWORD>(windowEnd >> 32),
-                                      static_cast<DWORD>(windowEnd), nullptr);
+  HANDLE file = reinterpret_cast<HANDLE>(file_);
+  if (!WriteNewlines(file, size_, windowEnd)) return false;
+  HANDLE mapping = CreateFileMappingW(file, nullptr, PAGE_READWRITE, 0, 0, nullptr);
   if (!mapping) return false;
   view = MapViewOfFile(mapping, FILE_MAP_WRITE, static_cast<DWORD>(offset >> 32),
                        static_cast<DWORD>(offset), kWindow);
   CloseHandle(mapping);  // the view holds it
   if (!view) return false;
 #else
-  // The file is extended by writing: the kernel makes its pages at no fault each, and the
-  // file holds its blocks before the map is stored to (a full disk fails here, not as a
-  // fault in a later store).
   const int fd = static_cast<int>(file_);
   if (!WriteNewlines(fd, size_, windowEnd)) return false;
   view = mmap(nullptr, kWindow, PROT_READ | PROT_WRITE, MAP_SHARED, fd, static_cast<off_t>(offset));
@@ -98,7 +108,7 @@ bool MappedFile::Map(std::uint64_t offset) {
   limit_ = view_ + kWindow;
   end_ = view_ + (text - offset);
   viewOffset_ = offset;
-  // Newlines where the file grew, stored now: the first store to each page of a map costs a
+  // Its new part stored to once more, now: the first store to each page of a map costs a
   // fault (on a virtual machine, an exit to the host, several us), and so it is made here,
   // once per window, rather than in the middle of a transfer.
   std::memset(view_ + (size_ - offset), kPadding, static_cast<std::size_t>(windowEnd - size_));

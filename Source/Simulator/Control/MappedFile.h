@@ -1,6 +1,7 @@
 // A text file written through a shared memory map: appending is a copy into memory, and the
 // page cache shows it to any reader at once, with no system call per write. The file is mapped
-// a window at a time and grows by a window when the text reaches its end.
+// a window (4 MB) at a time; when the text reaches the window's end, the file grows by newlines
+// written to it and the next window, which begins in the text's last 2 MB, is mapped.
 //
 // Until Close the part of the file past the text reads as newlines, never as NUL bytes, so a
 // text format that ignores trailing whitespace is whole at every point. Close cuts the file
