@@ -28,8 +28,20 @@ struct NewlineBlock {
 };
 constexpr std::size_t kBlock = sizeof(NewlineBlock::text);
 
-// The file's bytes from to end (both multiples of kGranularity), as newlines.
+// Per system: the file at path created or emptied (-1 when it cannot be, as a descriptor and
+// as INVALID_HANDLE_VALUE); its bytes from to end (multiples of kGranularity) written as
+// newlines; the file cut to length and closed (should the cut fail, the file keeps its
+// newlines past the text: still whole).
 #ifdef _WIN32
+
+// The path is in the ANSI code page, as the C library's fopen takes it; readers may open the
+// file meanwhile.
+std::intptr_t CreateEmpty(const std::string& path) {
+  return reinterpret_cast<std::intptr_t>(CreateFileA(
+      path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
 bool WriteNewlines(HANDLE file, std::uint64_t from, std::uint64_t end) {
   static const NewlineBlock block;
   for (; from < end; from += kBlock) {
@@ -41,7 +53,21 @@ bool WriteNewlines(HANDLE file, std::uint64_t from, std::uint64_t end) {
   }
   return true;
 }
+
+void CutAndClose(std::intptr_t handle, std::uint64_t length) {
+  HANDLE file = reinterpret_cast<HANDLE>(handle);
+  LARGE_INTEGER end;
+  end.QuadPart = static_cast<LONGLONG>(length);
+  if (SetFilePointerEx(file, end, nullptr, FILE_BEGIN)) SetEndOfFile(file);
+  CloseHandle(file);
+}
+
 #else
+
+std::intptr_t CreateEmpty(const std::string& path) {
+  return open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+}
+
 // One write per large page, so the kernel makes it in one piece.
 bool WriteNewlines(int fd, std::uint64_t from, std::uint64_t end) {
   static const NewlineBlock block;
@@ -53,6 +79,14 @@ bool WriteNewlines(int fd, std::uint64_t from, std::uint64_t end) {
       return false;
   return true;
 }
+
+void CutAndClose(std::intptr_t fd, std::uint64_t length) {
+  if (ftruncate(static_cast<int>(fd), static_cast<off_t>(length)) != 0) {
+    // kept whole, as above
+  }
+  close(static_cast<int>(fd));
+}
+
 #endif
 
 }  // namespace
@@ -126,17 +160,10 @@ void MappedFile::Unmap() {
   view_ = end_ = limit_ = nullptr;
 }
 
-#ifdef _WIN32
-
 bool MappedFile::Open(const std::string& path) {
   Close();
-  // The path in the ANSI code page, as the C library's fopen takes it; readers may open the
-  // file meanwhile.
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  file_ = reinterpret_cast<std::intptr_t>(file);
+  file_ = CreateEmpty(path);
+  if (!IsOpen()) return false;
   size_ = viewOffset_ = 0;
   if (Map(0)) return true;
   Close();
@@ -147,41 +174,9 @@ void MappedFile::Close() {
   if (!IsOpen()) return;
   const std::uint64_t text = Length();
   Unmap();
-  HANDLE file = reinterpret_cast<HANDLE>(file_);
-  LARGE_INTEGER length;
-  length.QuadPart = static_cast<LONGLONG>(text);
-  if (SetFilePointerEx(file, length, nullptr, FILE_BEGIN)) SetEndOfFile(file);
-  CloseHandle(file);
+  CutAndClose(file_, text);
   file_ = kNoFile;
   size_ = viewOffset_ = 0;
 }
-
-#else
-
-bool MappedFile::Open(const std::string& path) {
-  Close();
-  const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0) return false;
-  file_ = fd;
-  size_ = viewOffset_ = 0;
-  if (Map(0)) return true;
-  Close();
-  return false;
-}
-
-void MappedFile::Close() {
-  if (!IsOpen()) return;
-  const std::uint64_t text = Length();
-  Unmap();
-  const int fd = static_cast<int>(file_);
-  if (ftruncate(fd, static_cast<off_t>(text)) != 0) {
-    // The file keeps its newlines past the text: still whole.
-  }
-  close(fd);
-  file_ = kNoFile;
-  size_ = viewOffset_ = 0;
-}
-
-#endif
 
 }  // namespace sim
