@@ -1,5 +1,6 @@
 #include "VcdWriter.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace sim {
@@ -61,7 +62,7 @@ int Decimal(std::uint64_t time, char* out) {
 VcdWriter& VcdWriter::operator=(VcdWriter&& other) noexcept {
   if (this == &other) return *this;
   Close();
-  file_ = other.file_;
+  file_ = static_cast<MappedFile&&>(other.file_);
   now_ = other.now_;
   stamped_ = other.stamped_;
   clockTextTime_ = other.clockTextTime_;
@@ -72,19 +73,15 @@ VcdWriter& VcdWriter::operator=(VcdWriter&& other) noexcept {
   clockFellAtRest_ = other.clockFellAtRest_;
   resting_ = other.resting_;
   restingSince_ = other.restingSince_;
-  pending_ = other.pending_;
-  std::memcpy(text_, other.text_, pending_);
-  other.file_ = nullptr;
-  other.pending_ = 0;
+  upToDate_ = other.upToDate_;
   return *this;
 }
 
 bool VcdWriter::Open(const std::string& path, std::uint8_t data, std::uint8_t status) {
   Close();
-  file_ = std::fopen(path.c_str(), "wb");
-  if (!file_) return false;
-  std::setvbuf(file_, nullptr, _IONBF, 0);  // text_ is the buffer
+  if (!file_.Open(path)) return false;
   now_ = stamped_ = clockTextTime_ = 0;
+  std::memset(clockText_, '\n', sizeof(clockText_));
   clockTextLength_ = Decimal(0, clockText_);
   shown_ = Lines(data, status);
   transferUnderWay_ = clockFellAtRest_ = false;
@@ -99,20 +96,18 @@ bool VcdWriter::Open(const std::string& path, std::uint8_t data, std::uint8_t st
   Show(shown_, 0xFFFF);  // every wire's value at time 0
   Append("$end\n", 5);
   Stamp(kAccessUs);
-  WriteOut();
+  upToDate_ = file_.Length();
   return true;
 }
 
 void VcdWriter::Close() {
-  if (!file_) return;
+  if (!file_.IsOpen()) return;
   Stamp(now_ + kAccessUs);
-  WriteOut();
-  std::fclose(file_);
-  file_ = nullptr;
+  file_.Close();
 }
 
 void VcdWriter::Wait(std::uint64_t microseconds) {
-  if (!file_) return;
+  if (!file_.IsOpen()) return;
   now_ += microseconds;
   if (resting_) restingSince_ = RealClock::now();  // so the wait is not counted twice
 }
@@ -171,24 +166,24 @@ void VcdWriter::Record(std::uint8_t data, std::uint8_t status, bool dataWrite) {
   }
   resting_ = !transferUnderWay_;
   if (!resting_) return;
-  if (pending_) {
+  if (file_.Length() != upToDate_) {
     Stamp(now_ + kAccessUs);
-    WriteOut();
+    upToDate_ = file_.Length();
   }
   if (!wasResting) restingSince_ = RealClock::now();  // a transfer ended
 }
 
 // The values of the wires in changed, one line each: value, identifier, newline.
 void VcdWriter::Show(std::uint16_t lines, std::uint16_t changed) {
-  Reserve(kWireCount * 3);
-  char* out = text_ + pending_;
+  char* out = Room(kWireCount * 3);
+  if (!out) return;
   for (std::uint16_t rest = changed & kShownLines; rest; rest &= rest - 1) {
     const int bit = __builtin_ctz(rest);
     *out++ = (lines >> bit & 1) ? '1' : '0';
     *out++ = kIdOfBit[bit];
     *out++ = '\n';
   }
-  pending_ = static_cast<std::size_t>(out - text_);
+  file_.Extend(out);
 }
 
 // A timestamp, unless the text already ends at that time: the next access after a write-out
@@ -196,32 +191,34 @@ void VcdWriter::Show(std::uint16_t lines, std::uint16_t changed) {
 void VcdWriter::Stamp(std::uint64_t time) {
   if (time == stamped_) return;
   stamped_ = time;
-  Reserve(sizeof(clockText_) + 2);
-  char* out = text_ + pending_;
+  char* out = Room(sizeof(clockText_) + 2);
+  if (!out) return;
   *out++ = '#';
   if (time == clockTextTime_) {
-    std::memcpy(out, clockText_, sizeof(clockText_));  // whole: a fixed-size copy is cheaper
+    // Whole, a fixed-size copy is cheaper; what lies past the digits is newlines, as past the
+    // text.
+    std::memcpy(out, clockText_, sizeof(clockText_));
     out += clockTextLength_;
   } else {
     out += Decimal(time, out);
   }
   *out++ = '\n';
-  pending_ = static_cast<std::size_t>(out - text_);
+  file_.Extend(out);
 }
 
-void VcdWriter::Reserve(std::size_t length) {
-  if (pending_ + length > sizeof(text_)) WriteOut();
+// When the file cannot grow (the disk is full), it ends there, closed: a file whose text lacks
+// a piece in its middle would show the bus wrong.
+char* VcdWriter::Room(std::size_t length) {
+  char* out = file_.Room(length);
+  if (!out) file_.Close();
+  return out;
 }
 
 void VcdWriter::Append(const char* text, std::size_t length) {
-  Reserve(length);
-  std::memcpy(text_ + pending_, text, length);
-  pending_ += length;
-}
-
-void VcdWriter::WriteOut() {
-  if (pending_) std::fwrite(text_, 1, pending_, file_);
-  pending_ = 0;
+  char* out = Room(length);
+  if (!out) return;
+  std::memcpy(out, text, length);
+  file_.Extend(out + length);
 }
 
 }  // namespace sim

@@ -7,14 +7,16 @@
 // waits, its caller's work) is added: as the simulator sees it (Wait) and as measured.
 //
 // The file is valid whenever no transfer is under way, which is whenever a library call has
-// returned: then it ends with a timestamp after the last change and a newline. Between those
-// points the text collects in memory, so the bus keeps most of its speed.
+// returned: then its text ends with a timestamp after the last change and a newline. The text
+// goes into the file through a memory map (MappedFile), so keeping it so costs no system call
+// and the bus keeps most of its speed; until the file is closed, newlines follow the text.
 #pragma once
 
 #include <chrono>
 #include <cstdint>
-#include <cstdio>
 #include <string>
+
+#include "MappedFile.h"
 
 namespace sim {
 
@@ -38,13 +40,13 @@ class VcdWriter {
   // wrote the data register. Inside a transfer most accesses only count up the time, and many
   // change no line: that is done here, the rest in Advance and Record.
   void BeginAccess() {
-    if (!file_) return;
+    if (!file_.IsOpen()) return;
     if (resting_ || now_ != clockTextTime_) return Advance();
     now_ += kAccessUs;
     CountUp();
   }
   void EndAccess(std::uint8_t data, std::uint8_t status, bool dataWrite) {
-    if (!file_) return;
+    if (!file_.IsOpen()) return;
     if (transferUnderWay_ && !clockFellAtRest_ && Lines(data, status) == shown_) return;
     Record(data, status, dataWrite);
   }
@@ -76,23 +78,21 @@ class VcdWriter {
   void Record(std::uint8_t data, std::uint8_t status, bool dataWrite);
   void Show(std::uint16_t lines, std::uint16_t changed);
   void Stamp(std::uint64_t time);
-  void Reserve(std::size_t length);  // room for length more characters in text_
+  char* Room(std::size_t length);  // where length more characters go; null when the file ended
   void Append(const char* text, std::size_t length);
-  void WriteOut();
 
-  std::FILE* file_ = nullptr;
+  MappedFile file_;
   std::uint64_t now_ = 0;           // the current access's time, in us
   std::uint64_t stamped_ = 0;       // the last timestamp in the text
   std::uint64_t clockTextTime_ = 0;  // now_ as clockText_ holds it in decimal
   int clockTextLength_ = 0;
-  char clockText_[20] = {};
+  char clockText_[20] = {};         // newlines past its length: Stamp copies it whole
   std::uint16_t shown_ = 0;         // data register | status register << 8, as last written
   bool transferUnderWay_ = false;   // a clock edge or enable high since enable last fell
   bool clockFellAtRest_ = false;    // the last access lowered the clock alone, from rest
   bool resting_ = false;            // the last access left the bus between transfers
   RealClock::time_point restingSince_{};
-  std::size_t pending_ = 0;
-  char text_[8192];                 // written out when no transfer is under way, or when full
+  std::uint64_t upToDate_ = 0;      // the text's length when the file was last brought up to date
 };
 
 }  // namespace sim
