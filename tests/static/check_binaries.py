@@ -30,9 +30,10 @@ SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "advap
 
 UI_DLLS = {"user32.dll", "gdi32.dll", "comctl32.dll"}
 
-# The library: Windows' own DLLs (advapi32 for the security descriptor of the named objects it
-# shares with other programs) and the maker's two.
-LIBRARY_IMPORTS = {"kernel32.dll", "advapi32.dll", "msvcrt.dll", "io.dll", "tarvencom.dll"}
+# The library: kernel32 and the C runtime, and the maker's two. Nothing more: a DLL it imports that
+# its caller has not loaded yet must be found through the caller's search rules (under Wine's WoW64,
+# LOAD_LIBRARY_SEARCH_SYSTEM32 in a 32-bit process does not find advapi32).
+LIBRARY_IMPORTS = {"kernel32.dll", "msvcrt.dll", "io.dll", "tarvencom.dll"}
 
 # The binaries that run in customers' processes and on their PCs: path in the zip -> size limit
 # in bytes and the DLLs it may import.
