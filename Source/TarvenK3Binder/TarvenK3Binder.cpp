@@ -7,13 +7,6 @@ namespace {
 // What TarvenK3Cmd.dll needs to load, itself first.
 const char* const kNeededFiles[] = {kTcxLibraryFile, "IO.dll", "TarVenCOM.dll"};
 
-bool FileIn(const char* folder, const char* name) {
-  char path[2 * MAX_PATH];
-  if (strlen(folder) + 1 + strlen(name) >= sizeof path) return false;
-  strcat(strcat(strcpy(path, folder), "\\"), name);
-  return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
-}
-
 template <typename Char>
 bool Trimmed(Char* text, DWORD length) {
   while (length > 0 && (text[length - 1] == '\n' || text[length - 1] == '\r' || text[length - 1] == ' '))
@@ -79,11 +72,19 @@ void TcxProgramFolder(char* folder, DWORD size) {
   if (char* slash = strrchr(folder, '\\')) *slash = '\0';
 }
 
+bool TcxFileIn(const char* folder, const char* name, char* path, DWORD size) {
+  if (strlen(folder) + 1 + strlen(name) >= size) return false;
+  strcat(strcat(strcpy(path, folder), "\\"), name);
+  return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+}
+
 const char* TcxMissingFile() {
   char programFolder[MAX_PATH] = "", systemFolder[MAX_PATH] = "";
   TcxProgramFolder(programFolder, sizeof programFolder);
   GetSystemDirectoryA(systemFolder, sizeof systemFolder);
+  char path[2 * MAX_PATH];
   for (const char* name : kNeededFiles)
-    if (!FileIn(programFolder, name) && !FileIn(systemFolder, name)) return name;
+    if (!TcxFileIn(programFolder, name, path, sizeof path) && !TcxFileIn(systemFolder, name, path, sizeof path))
+      return name;
   return nullptr;
 }

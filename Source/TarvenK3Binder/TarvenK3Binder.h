@@ -33,6 +33,10 @@ bool TcxWindowsErrorText(DWORD code, wchar_t* text, DWORD size);
 // The program's own folder, without a final backslash.
 void TcxProgramFolder(char* folder, DWORD size);
 
+// Whether folder holds the file name, whose path it writes to path (false when that does not
+// fit in size).
+bool TcxFileIn(const char* folder, const char* name, char* path, DWORD size);
+
 // Why the library cannot load when a file is missing: the first of TarvenK3Cmd.dll and the two
 // DLLs it needs (IO.dll, TarVenCOM.dll) that is in neither the program's folder nor the system
 // folder. nullptr when all three are there.

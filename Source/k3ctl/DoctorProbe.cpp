@@ -14,11 +14,6 @@
 
 namespace {
 
-bool FileIn(const char* folder, const char* name, char* path, std::size_t size) {
-  return std::snprintf(path, size, "%s\\%s", folder, name) < static_cast<int>(size) &&
-         GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
-}
-
 // The PE header's machine field; 0 when path is no Windows image.
 unsigned Machine(const char* path) {
   unsigned machine = 0;
@@ -63,8 +58,8 @@ void FindFile(const DoctorFacts& facts, const NeededFile& needed, FileFacts* fil
   if (loaded)
     file->found = length > 0 && length < sizeof file->path;
   else
-    file->found = FileIn(home, needed.file, file->path, sizeof file->path) ||
-                  (needed.systemFolderToo && FileIn(facts.systemFolder, needed.file, file->path, sizeof file->path));
+    file->found = TcxFileIn(home, needed.file, file->path, sizeof file->path) ||
+                  (needed.systemFolderToo && TcxFileIn(facts.systemFolder, needed.file, file->path, sizeof file->path));
   if (!file->found) return;
   file->machine = Machine(file->path);
   FileVersion(file->path, file->version, sizeof file->version);

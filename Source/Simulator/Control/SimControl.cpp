@@ -58,9 +58,9 @@ extern "C" void __cdecl TarvenSim_SetMonitor(int tilt, int dayLevel, int nightLe
 }
 extern "C" void __cdecl TarvenSim_GetMonitor(int* tilt, int* dayLevel, int* nightLevel) {
   const sim::StandInCall call;
-  *tilt = Pc().monitor.tilt;
-  *dayLevel = Pc().monitor.dayLevel;
-  *nightLevel = Pc().monitor.nightLevel;
+  *tilt = call.pc.monitor.tilt;
+  *dayLevel = call.pc.monitor.dayLevel;
+  *nightLevel = call.pc.monitor.nightLevel;
 }
 
 extern "C" void __cdecl TarvenSim_SetTuner(int presence) {
@@ -71,14 +71,14 @@ extern "C" void __cdecl TarvenSim_SetTuner(int presence) {
 extern "C" void __cdecl TarvenSim_ClearStations(void) { Set("TARVEN_SIM_STATIONS", ""); }
 extern "C" void __cdecl TarvenSim_AddStation(int band, int frequency, int stereo) {
   const sim::StandInCall call;
-  Pc().tuner.stations.push_back({band == 0 ? sim::kFmBand : sim::kAmBand, frequency, stereo != 0});
+  call.pc.tuner.stations.push_back({band == 0 ? sim::kFmBand : sim::kAmBand, frequency, stereo != 0});
 }
 extern "C" void __cdecl TarvenSim_SetTunerSlowCounter(int slow) {
   Set("TARVEN_SIM_TUNER_COUNTER", slow ? "slow" : "fast");
 }
 extern "C" int __cdecl TarvenSim_GetTunerFrame(int address, unsigned char bytes[4]) {
   const sim::StandInCall call;
-  const sim::Tuner& tuner = Pc().tuner;
+  const sim::Tuner& tuner = call.pc.tuner;
   if (address != sim::Tuner::kDivisorAddress && address != sim::Tuner::kModeAddress) return 0;
   const auto& frame = address == sim::Tuner::kDivisorAddress ? tuner.divisorFrame : tuner.modeFrame;
   std::memcpy(bytes, frame.data(), frame.size());
@@ -112,6 +112,6 @@ extern "C" int __cdecl TarvenSim_TraceEvent(int index, TarvenSimEvent* out) {
 extern "C" int __cdecl TarvenSim_PortIoInitialized(void) { return Pc().portIoInitialized ? 1 : 0; }
 extern "C" int __cdecl TarvenSim_OpenDeviceHandles(void) {
   const sim::StandInCall call;
-  return static_cast<int>(Pc().monitor.OpenHandleCount());
+  return static_cast<int>(call.pc.monitor.OpenHandleCount());
 }
 extern "C" int __cdecl TarvenSim_FaultCount(void) { return static_cast<int>(Pc().faults.size()); }
