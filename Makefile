@@ -2,7 +2,7 @@
 SHELL := /bin/bash
 PRESETS := host host-sanitize fuzz win64 win32
 
-.PHONY: deps build test demo test-win32 vm32-image fuzz package bench clean soak
+.PHONY: deps build test demo test-win32 vm32-image wine10-check fuzz package bench clean soak csharp-bindings
 
 deps:
 	@tools/install-deps.sh
@@ -13,7 +13,7 @@ build: deps
 	done
 
 test: build
-	@tools/run-tests.sh $(PRESETS)
+	@status=0; tools/run-tests.sh $(PRESETS) || status=1; tools/dotnet-tests.sh || status=1; exit $$status
 
 # The sample panel against the simulated unit: its window on your display, or without one a
 # scripted run on a virtual display that prints each result and saves a screenshot.
@@ -21,18 +21,24 @@ demo: deps
 	@tools/demo.sh
 
 # The SDK zip in build/sdk (cmake/Package.cmake): the win64 build's 64-bit DLL and lib64/ with
-# the win32 build's files, put together by cmake/CombineBuilds.cmake, with build/sdk/SHA256SUMS.
+# the win32 build's files, put together by cmake/CombineBuilds.cmake; beside it the NuGet packages
+# TarvenK3 and TarvenK3.Simulator made from it (tools/pack-nuget.sh), and SHA256SUMS of all three.
 # Signed when TARVEN_SIGN_PFX and TARVEN_SIGN_PASSWORD name the certificate (cmake/Authenticode.cmake).
 package: deps
 	@cmake --preset win64 >/dev/null && cmake --build --preset win64 --target sdk_files
 	@cmake --preset win32 >/dev/null && cmake --build --preset win32 --target sdk_files
 	@cmake -DWIN32_BUILD=$(CURDIR)/build/win32 -DWIN64_BUILD=$(CURDIR)/build/win64 -DPART=sdk \
 	       -DDESTINATION=$(CURDIR)/build/sdk -P cmake/CombineBuilds.cmake >/dev/null
-	@echo "SDK package: $$(ls -t $(CURDIR)/build/sdk/TarvenK3-SDK-*.zip | head -1)"
-	@echo "SHA-256:     $$(cut -d' ' -f1 $(CURDIR)/build/sdk/SHA256SUMS)"
+	@tools/pack-nuget.sh build/sdk
+	@echo "SDK package and NuGet packages, with their SHA-256 (build/sdk/SHA256SUMS):"
+	@sed 's|  |  build/sdk/|' build/sdk/SHA256SUMS
 
 clean:
 	rm -rf build
+
+# The .NET package's declarations, written from the function list (the host tests check them).
+csharp-bindings: deps
+	@cmake --preset host >/dev/null && cp build/host/function-tables/Native.g.cs dotnet/TarvenK3/Native.g.cs
 
 # Longer fuzzing runs than the few seconds each fuzzer gets in make test.
 FUZZ_SECONDS ?= 300
@@ -67,6 +73,10 @@ soak: deps
 # The virtual machine that runs the 32-bit Windows tests where this kernel cannot.
 vm32-image:
 	@tools/vm32/build-image.sh
+
+# A .NET program under Wine 10 (tools/wine10), published for win-x64 and win-x86 and run as both.
+wine10-check: deps
+	@tests/wine10/check.sh
 
 # Just the 32-bit Windows tests.
 test-win32: deps

@@ -37,27 +37,41 @@ function(tarven_import_library target def)
   add_dependencies(${target} ${target}_implib)
 endfunction()
 
-# The library's exports as "tcx_X@N", read from its function list (one line
-# "X(Name, result, kind, failure, N, (parameters), (arguments))" per function): the table that the
-# library's, the 64-bit DLL's and the customers' export tables are made from. The library checks
-# at compile time that this reading found every function (TARVEN_EXPORT_COUNT).
-set(TARVEN_FUNCTION_LIST ${CMAKE_SOURCE_DIR}/Source/TarvenK3Cmd/include/TarvenK3Functions.h)
-function(tarven_library_exports out_var)
-  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${TARVEN_FUNCTION_LIST})
-  file(READ ${TARVEN_FUNCTION_LIST} text)
-  string(REGEX MATCHALL "\n *X\\([A-Za-z0-9]+, [^,\n]+, [^,\n]+, [^,\n]+, [0-9]+," rows "${text}")
-  list(TRANSFORM rows REPLACE "^\n *X\\(([A-Za-z0-9]+), .*, ([0-9]+),$" "tcx_\\1@\\2")
-  set(${out_var} ${rows} PARENT_SCOPE)
-endfunction()
+# The tables that follow from the function list (TarvenK3Functions.h): the library's, the
+# bridge's and the customers' module definitions, and the .NET package's C# declarations. They
+# are written by cmake/FunctionTables.cpp, compiled at configure time for this machine (in a cross
+# build too), which expands the list itself; no part of the build reads the header as text.
+set(TARVEN_FUNCTION_TABLES_SOURCE ${CMAKE_SOURCE_DIR}/cmake/FunctionTables.cpp)
+set(TARVEN_FUNCTION_HEADERS ${CMAKE_SOURCE_DIR}/Source/TarvenK3Cmd/include/TarvenK3Functions.h
+                            ${CMAKE_SOURCE_DIR}/Source/TarvenK3Cmd/include/TarvenK3Cmd.h)
+set(TARVEN_FUNCTION_TABLES ${CMAKE_BINARY_DIR}/function-tables/function-tables)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+             ${TARVEN_FUNCTION_TABLES_SOURCE} ${TARVEN_FUNCTION_HEADERS})
+set(stale FALSE)
+foreach(source IN LISTS TARVEN_FUNCTION_TABLES_SOURCE TARVEN_FUNCTION_HEADERS)
+  if(${source} IS_NEWER_THAN ${TARVEN_FUNCTION_TABLES})
+    set(stale TRUE)
+  endif()
+endforeach()
+if(stale)
+  find_program(TARVEN_HOST_CXX NAMES c++ g++ clang++ REQUIRED NO_CMAKE_FIND_ROOT_PATH)
+  file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/function-tables)
+  execute_process(
+    COMMAND ${TARVEN_HOST_CXX} -std=c++17 -Wall -Wextra -Werror -I${CMAKE_SOURCE_DIR}/Source/TarvenK3Cmd/include
+            -o ${TARVEN_FUNCTION_TABLES} ${TARVEN_FUNCTION_TABLES_SOURCE}
+    RESULT_VARIABLE failed ERROR_VARIABLE errors)
+  if(failed)
+    message(FATAL_ERROR "cannot build the function tables' writer:\n${errors}")
+  endif()
+endif()
 
-# The library's own module-definition file, "_tcx_X@N = tcx_X@N" per function, in out_var.
-function(tarven_library_def out_var)
-  tarven_library_exports(names)
-  set(text "LIBRARY TarvenK3Cmd.dll\nEXPORTS\n")
-  foreach(name IN LISTS names)
-    string(APPEND text "_${name} = ${name}\n")
-  endforeach()
-  set(def ${CMAKE_BINARY_DIR}/TarvenK3Cmd.def)
-  file(CONFIGURE OUTPUT ${def} CONTENT "${text}")
-  set(${out_var} ${def} PARENT_SCOPE)
+# tarven_function_table(TABLE OUT): writes TABLE (a name cmake/FunctionTables.cpp knows) to OUT,
+# touching OUT only when its text changes.
+function(tarven_function_table table out)
+  set(written ${CMAKE_BINARY_DIR}/function-tables/${table})
+  execute_process(COMMAND ${TARVEN_FUNCTION_TABLES} ${table} ${written} RESULT_VARIABLE failed)
+  if(failed)
+    message(FATAL_ERROR "function-tables could not write ${table}")
+  endif()
+  configure_file(${written} ${out} COPYONLY)
 endfunction()

@@ -1,4 +1,6 @@
-# The SDK package for Windows developers, a zip (`make package`):
+# The SDK package for Windows developers, a zip (`make package`), its folders told in its
+# README.txt (cmake/package/README.txt.in, with the version):
+#   README.txt  the folders, where to start, the version
 #   bin/        TarvenK3Cmd.dll, SamplePanel.exe, k3ctl.exe
 #   include/    TarvenK3Cmd.h, TarvenK3Functions.h
 #   lib/        TarvenK3Cmd.def, TarvenK3Cmd.lib (MSVC), libTarvenK3Cmd.dll.a (MinGW)
@@ -6,8 +8,12 @@
 #   bin64/      for 64-bit programs: the 64-bit TarvenK3Cmd.dll, and in bin64/x86/ its 32-bit host
 #               TarvenK3Host.exe with the library (the real IO.dll and TarVenCOM.dll go there too)
 #   lib64/      TarvenK3Cmd.lib (MSVC, x64), libTarvenK3Cmd.dll.a (MinGW, x64)
-#   simulator/  the stand-in IO.dll and TarVenCOM.dll with their README.txt; not for production
-#   docs/       API.md, k3ctl.md
+#   simulator/  the stand-in IO.dll and TarVenCOM.dll, TarvenK3Sim.exe (the simulated PC in a
+#               window) and their README.txt; not for production
+#   docs/       API.md, k3ctl.md, dotnet.md, bring-up.md
+#   samples/    dotnet/K3Sample: the C# sample over the NuGet packages made beside the zip
+#   tools/      for bringing up a unit: k3bus/ (decode and compare captures of the tuner bus),
+#               sigrok/tarven_k3/ (the decoder for PulseView and sigrok-cli), k3bus-expect.cmd
 #   SHA256SUMS  the SHA-256 of every other file, for `sha256sum -c`
 # Each Windows build installs its own part, as the install component "sdk": the win64 build
 # bin64/TarvenK3Cmd.dll and lib64/, the win32 build everything else. cmake/CombineBuilds.cmake
@@ -51,24 +57,14 @@ endif()
 # its symbols are __tcx_X@N, which no caller asks for.
 set(sdk_dir ${CMAKE_BINARY_DIR}/sdk)
 
-tarven_library_exports(export_names)
-set(customer_exports "")
-set(mingw_exports "")
-foreach(name IN LISTS export_names)
-  string(APPEND customer_exports "_${name}\n")
-  string(APPEND mingw_exports "${name} == _${name}\n")
-endforeach()
-
 # The customer's .def lists the names exactly as the DLL exports them. MSVC's lib /def (and
 # lld-link) keeps such an already decorated name as the symbol and asks the DLL for it as is.
+file(MAKE_DIRECTORY ${sdk_dir}/lib)
 set(customer_def ${sdk_dir}/lib/TarvenK3Cmd.def)
-file(CONFIGURE OUTPUT ${customer_def}
-  CONTENT "LIBRARY TarvenK3Cmd.dll\nEXPORTS\n${customer_exports}")
-# GNU dlltool adds its own underscore to i386 symbols: "tcx_X@N == _tcx_X@N" gives the symbol
-# _tcx_X@N and asks the DLL for _tcx_X@N.
+tarven_function_table(customer.def ${customer_def})
+# GNU dlltool's form: "tcx_X@N == _tcx_X@N".
 set(mingw_def ${sdk_dir}/TarvenK3Cmd.mingw.def)
-file(CONFIGURE OUTPUT ${mingw_def}
-  CONTENT "LIBRARY TarvenK3Cmd.dll\nEXPORTS\n${mingw_exports}")
+tarven_function_table(mingw.def ${mingw_def})
 
 find_program(TARVEN_LLD_LINK NAMES lld-link lld-link-14 REQUIRED)
 set(msvc_lib ${sdk_dir}/lib/TarvenK3Cmd.lib)
@@ -92,10 +88,22 @@ install(FILES $<TARGET_FILE:TarvenK3Cmd> $<TARGET_FILE:SamplePanel> $<TARGET_FIL
 install(FILES ${CMAKE_SOURCE_DIR}/docs/k3ctl.md DESTINATION docs COMPONENT sdk)
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/Source/TarvenK3Cmd/include/ DESTINATION include COMPONENT sdk)
 install(FILES ${customer_def} ${msvc_lib} ${mingw_lib} DESTINATION lib COMPONENT sdk)
-install(FILES $<TARGET_FILE:tarven_sim> $<TARGET_FILE:tarven_sim_tarvencom>
+install(FILES $<TARGET_FILE:tarven_sim> $<TARGET_FILE:tarven_sim_tarvencom> $<TARGET_FILE:TarvenK3Sim>
               ${CMAKE_SOURCE_DIR}/Source/Simulator/README.txt
         DESTINATION simulator COMPONENT sdk)
-install(FILES ${CMAKE_SOURCE_DIR}/docs/API.md DESTINATION docs COMPONENT sdk)
+install(FILES ${CMAKE_SOURCE_DIR}/docs/API.md ${CMAKE_SOURCE_DIR}/docs/dotnet.md ${CMAKE_SOURCE_DIR}/docs/bring-up.md
+        DESTINATION docs COMPONENT sdk)
+# The C# sample over the NuGet packages beside the zip (docs/dotnet.md).
+install(FILES ${CMAKE_SOURCE_DIR}/samples/dotnet/K3Sample/K3Sample.csproj
+              ${CMAKE_SOURCE_DIR}/samples/dotnet/K3Sample/Program.cs
+        DESTINATION samples/dotnet/K3Sample COMPONENT sdk)
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/tools/k3bus ${CMAKE_SOURCE_DIR}/tools/sigrok DESTINATION tools COMPONENT sdk
+        FILES_MATCHING PATTERN "*.py")
+install(FILES ${CMAKE_SOURCE_DIR}/tools/k3bus-expect.cmd DESTINATION tools COMPONENT sdk)
+
+# README.txt at the top: the folders and where to start, with the SDK's version.
+configure_file(${CMAKE_SOURCE_DIR}/cmake/package/README.txt.in ${sdk_dir}/README.txt @ONLY)
+install(FILES ${sdk_dir}/README.txt DESTINATION . COMPONENT sdk)
 
 include(CMakePackageConfigHelpers)
 set(package_version_file ${sdk_dir}/TarvenK3ConfigVersion.cmake)
@@ -105,6 +113,6 @@ install(FILES ${CMAKE_SOURCE_DIR}/cmake/package/TarvenK3Config.cmake ${package_v
         DESTINATION lib/cmake/TarvenK3 COMPONENT sdk)
 install(FILES $<TARGET_FILE:TarvenK3Host> $<TARGET_FILE:TarvenK3Cmd> DESTINATION bin64/x86 COMPONENT sdk)
 
-tarven_install_stripped(bin/* simulator/*.dll bin64/x86/*)
-add_dependencies(sdk_files TarvenK3Cmd SamplePanel k3ctl tarven_sim tarven_sim_tarvencom TarvenK3Host
+tarven_install_stripped(bin/* simulator/*.dll simulator/*.exe bin64/x86/*)
+add_dependencies(sdk_files TarvenK3Cmd SamplePanel k3ctl tarven_sim tarven_sim_tarvencom TarvenK3Sim TarvenK3Host
                  sdk_import_libraries)

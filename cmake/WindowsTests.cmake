@@ -67,6 +67,18 @@ function(add_windows_test name)
   endif()
 endfunction()
 
+# A Python check that runs this build's programs under Wine: check.py BIN_DIR WINE..., with
+# wine64 in the build's own prefix here, and in a copy of the bin folder in the 32-bit run.
+function(add_wine_check name check)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    add_test(NAME ${name}
+      COMMAND /usr/bin/python3 ${check} ${CMAKE_RUNTIME_OUTPUT_DIRECTORY} ${TARVEN_WINE64} ${CMAKE_BINARY_DIR})
+    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300)
+  else()
+    add_windows_test(${name} WIN32_COMMAND "python3 ${check} . wine")
+  endif()
+endfunction()
+
 function(tarven_write_win32_manifest)
   get_property(tests GLOBAL PROPERTY TARVEN_WIN32_TESTS)
   file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/win32-tests.manifest CONTENT "${tests}" @ONLY)

@@ -9,7 +9,7 @@ cmake --preset win64 >/dev/null && cmake --build --preset win64 --target caption
 start_xvfb
 wine=(tests/wine/wine64.sh "$build/probe")
 mkdir -p "$build/probe"
-[ -f "$build/probe/wineprefix/system.reg" ] || "${wine[@]}" wineboot --init >/dev/null 2>&1
+wine_prefix "$build/probe/wineprefix" "${wine[@]}" >/dev/null 2>&1
 wine_managed no "${wine[@]}" >/dev/null 2>&1
 "${wine[@]}" "$build/bin/caption_probe.exe" & probe=$!
 sleep 5

@@ -22,8 +22,10 @@ else
 fi
 build=$(realpath -m "${1:-build/$preset}")
 prefix="$build/demo"
+. "$root/tests/wine/wine-prefix.sh"
 if [ $preset = win32 ]; then
-  wine_run=(env WINEPREFIX="$prefix/wineprefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml=" wine)
+  wine_env "$prefix/wineprefix" win32
+  wine_run=(env "${wine_env[@]}" wine)
   wine_stop() { WINEPREFIX="$prefix/wineprefix" wineserver -k 2>/dev/null || true; }
 else
   wine_run=("$root/tests/wine/wine64.sh" "$prefix")
@@ -40,7 +42,6 @@ if ! { cmake --preset $preset -B "$build" && cmake --build "$build" -j2 --target
   exit 1
 fi
 
-. "$root/tests/wine/wine-prefix.sh"
 xvfb_pid=
 cleanup() {
   wine_stop
@@ -58,8 +59,7 @@ fi
 mkdir -p "$prefix"
 if [ ! -f "$prefix/wineprefix/system.reg" ]; then
   echo "demo: preparing Wine in $prefix (the first time takes a few seconds)"
-  "${wine_run[@]}" wineboot --init >/dev/null 2>&1
-  wine_fonts "$prefix/wineprefix"
+  wine_prefix "$prefix/wineprefix" "${wine_run[@]}" >/dev/null 2>&1
 fi
 # A real display has a window manager; the virtual one has none.
 if [ $interactive = 1 ]; then

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "TarvenK3Cmd.h"
+#include "TcxEntryPoints.h"
 
 struct ButtonAction {
   const wchar_t* button;     // the button's control name

@@ -3,10 +3,14 @@
 namespace {
 
 // Windows' text for an error code, as in "The specified module could not be found. (error 126)".
+// Windows ends its text with a line break, which the message leaves out.
 void AppendWindowsError(MessageText& message, DWORD code) {
   wchar_t text[512];
-  message << (TcxWindowsErrorText(code, text, 512) ? text : L"Unknown error.") << L" (error "
-          << static_cast<unsigned long>(code) << L")";
+  DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
+                                512, nullptr);
+  while (length > 0 && (text[length - 1] == L'\n' || text[length - 1] == L'\r' || text[length - 1] == L' ')) --length;
+  text[length] = L'\0';
+  message << (length > 0 ? text : L"Unknown error.") << L" (error " << static_cast<unsigned long>(code) << L")";
 }
 
 }  // namespace

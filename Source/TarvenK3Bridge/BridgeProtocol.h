@@ -11,7 +11,7 @@
 
 #include <stdint.h>
 
-#include "TarvenK3Functions.h"
+#include "TcxEntryPoints.h"
 
 // A request names its function by its place in the library's function list (TcxFunction), and
 // a host without an answer makes the DLL return the function's failure result from that list.

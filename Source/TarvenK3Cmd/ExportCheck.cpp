@@ -1,10 +1,7 @@
-// The export table is made by the build from the function list (TarvenK3Functions.h); here the
-// compiler checks that reading against the list itself: every function was found, and each
-// one's argument bytes (the "@N" of its exported name, and what it pops) are what its
-// parameters take on the 32-bit stack.
+// The export tables are written from the function list itself (cmake/FunctionTables.cpp); here
+// the compiler checks that each function's argument bytes (the "@N" of its exported name, and
+// what it pops) are what its parameters take on the 32-bit stack.
 #include "TarvenK3Cmd.h"
-
-static_assert(kTcxFunctionCount == TARVEN_EXPORT_COUNT, "the export table lists every function");
 
 namespace {
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "PlatformTypes.h"
+#include "TarvenK3Functions.h"
 #include "TunerBus.h"
 
 constexpr BYTE kDivisorFrameAddress = 0x28;  // written: divisor bytes and the band's bytes 3-4
@@ -43,8 +44,8 @@ constexpr BandFrames kAmFrames = {
     3591, 3609,
 };
 
-// Band 0 is FM; every other value is AM.
-inline const BandFrames& FramesForBand(int band) { return band == 0 ? kFmFrames : kAmFrames; }
+// TCX_BAND_FM is FM; every other value is AM.
+inline const BandFrames& FramesForBand(int band) { return band == TCX_BAND_FM ? kFmFrames : kAmFrames; }
 
 // The status frame, byte 0 received first.
 using StatusFrame = BYTE[kTunerReadLength];

@@ -9,7 +9,7 @@
 #include <cstdio>
 
 #include "Frequency.h"
-#include "TarvenK3Cmd.h"
+#include "TcxEntryPoints.h"
 
 // The finest scan, the whole FM band on its grid, has this many steps.
 constexpr int kMaxScanSteps = (108000 - 76000) / 10 + 1;

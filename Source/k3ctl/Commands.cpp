@@ -5,6 +5,7 @@
 
 #include "BandScan.h"
 #include "Console.h"
+#include "Doctor.h"
 #include "Output.h"
 #include "Session.h"
 
@@ -130,7 +131,7 @@ const Command kCommands[] = {
     {"radio", "scan", "fm|am [--from F] [--to F] [--step S]", "band scan, one line per station", ReadScanPlan,
      kScanRangeOptions, Needs::Radio, Scan},
     {"doctor", nullptr, "", "what the unit needs on this PC: found, missing, why", ReadNoArguments, 0, Needs::Pc,
-     nullptr},
+     RunDoctor},
     {"-", nullptr, "", "commands from stdin, one per line, in one session", ReadNoArguments, 0, Needs::Stdin,
      RunCommandLines},
 };

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "Arguments.h"
-#include "TarvenK3Cmd.h"
+#include "TcxEntryPoints.h"
 
 enum ExitCode {
   kExitDone = 0,          // done, or yes
@@ -33,7 +33,7 @@ enum class Needs {
   Unit,   // the monitor unit found
   Radio,  // the radio opened, which needs port I/O
   Stdin,  // the run's own standard input
-  Pc,     // nothing loaded or opened yet: doctor, which main runs (RunDoctor) instead of RunCommand
+  Pc,     // the PC as it is: nothing loaded or opened before it runs (doctor)
 };
 
 struct Command {

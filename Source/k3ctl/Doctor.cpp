@@ -7,14 +7,6 @@
 
 namespace {
 
-constexpr char kCopyLibrary[] = "copy TarvenK3Cmd.dll from the package's bin folder into k3ctl's folder";
-constexpr char kCopyDrivers[] =
-    "copy the unit's 32-bit IO.dll and TarVenCOM.dll (from its drivers) into k3ctl's folder";
-constexpr char kCopyBridge[] =
-    "only 64-bit programs need the bridge: copy the package's bin64 folder whole, x86 included";
-constexpr char kCopyBridgeDrivers[] =
-    "copy the unit's 32-bit IO.dll and TarVenCOM.dll into bin64\\x86, beside TarvenK3Host.exe";
-
 constexpr char kNotLoadable[] =
     "Windows refuses the file although it is there: copy it again from the package, and check that no security "
     "program blocks it";
@@ -146,17 +138,6 @@ void PrintJsonText(const char* text) {
 
 }  // namespace
 
-const NeededFile kNeededFiles[kNeededFileCount] = {
-    {"TarvenK3Cmd.dll", "TarvenK3Cmd.dll", FileHome::Program, true, 0, kCopyLibrary},
-    {"IO.dll", "IO.dll", FileHome::Program, true, 0, kCopyDrivers},
-    {"TarVenCOM.dll", "TarVenCOM.dll", FileHome::Program, true, 0, kCopyDrivers},
-    {"bin64\\TarvenK3Cmd.dll", "TarvenK3Cmd.dll", FileHome::Bridge, false, kMachineX64, kCopyBridge},
-    {"bin64\\x86\\TarvenK3Host.exe", "TarvenK3Host.exe", FileHome::BridgeHost, false, kMachineX86, kCopyBridge},
-    {"bin64\\x86\\TarvenK3Cmd.dll", "TarvenK3Cmd.dll", FileHome::BridgeHost, false, kMachineX86, kCopyBridge},
-    {"bin64\\x86\\IO.dll", "IO.dll", FileHome::BridgeHost, true, kMachineX86, kCopyBridgeDrivers},
-    {"bin64\\x86\\TarVenCOM.dll", "TarVenCOM.dll", FileHome::BridgeHost, true, kMachineX86, kCopyBridgeDrivers},
-};
-
 int JudgeDoctor(const DoctorFacts& facts, Check checks[kMaxChecks]) {
   Checks out(checks);
   for (int i = kLibraryFile; i < kBridgeFile; ++i) JudgeFile(facts, i, out);
@@ -221,4 +202,13 @@ void PrintDoctor(bool json, const Check checks[], int count) {
     std::printf("}");
   }
   if (json) std::printf("]}\n");
+}
+
+int RunDoctor(Session&, const Request& request) {
+  DoctorFacts facts = {};
+  GatherDoctorFacts(&facts);
+  Check checks[kMaxChecks];
+  const int count = JudgeDoctor(facts, checks);
+  PrintDoctor(request.json, checks, count);
+  return DoctorExitCode(checks, count);
 }

@@ -5,29 +5,12 @@
 
 #include <cstddef>
 
+#include "NeededFiles.h"
+
 struct Request;
+struct Session;
 
 enum class Tristate { Unknown, No, Yes };
-
-// Where a needed file is looked for: as the library loads (k3ctl's folder, then the system
-// folder), or as a 64-bit program's bridge lays it out beside bin\ (..\bin64, ..\bin64\x86).
-enum class FileHome { Program, Bridge, BridgeHost };
-
-constexpr unsigned kMachineX86 = 0x14c;
-constexpr unsigned kMachineX64 = 0x8664;
-
-struct NeededFile {
-  const char* name;  // as the check names it: "IO.dll", "bin64\x86\TarvenK3Host.exe"
-  const char* file;  // "IO.dll"
-  FileHome home;
-  bool systemFolderToo;  // the system folder is searched after home
-  unsigned machine;      // the PE machine it must have; 0: k3ctl's own
-  const char* hint;      // what to do when it is missing or of the wrong bitness
-};
-
-// The library's three files, then the bridge's five.
-enum { kLibraryFile, kIoFile, kComFile, kBridgeFile, kNeededFileCount = kBridgeFile + 5 };
-extern const NeededFile kNeededFiles[kNeededFileCount];
 
 struct FileFacts {
   bool found;
@@ -73,6 +56,11 @@ int DoctorExitCode(const Check checks[], int count);
 // one document: {"checks":[{"check":..,"verdict":..,"detail":..,"hint":..}]}.
 void PrintDoctor(bool json, const Check checks[], int count);
 
-// Windows: gathers the facts (opening and closing the unit unless another program has it
-// open), prints the checks and returns the exit code.
-int RunDoctor(const Request& request);
+// Gathers the facts as the PC gives them: the files, the token, the registry and the unit's named
+// objects first, then the library loaded and the unit opened and closed, unless another program
+// has it open. On Windows: DoctorProbe.cpp.
+void GatherDoctorFacts(DoctorFacts* facts);
+
+// The runner of doctor's row: needs nothing open, since it looks at the PC before it loads the
+// library. Gathers the facts, prints the checks and returns the exit code.
+int RunDoctor(Session& session, const Request& request);

@@ -4,13 +4,12 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
-#include "Arguments.h"
 #include "Doctor.h"
+#include "FileSearch.h"
+#include "FileVersion.h"
 #include "LibraryLoader.h"
-#include "TarvenK3Binder.h"
 
 namespace {
 
@@ -30,22 +29,6 @@ unsigned Machine(const char* path) {
   return machine;
 }
 
-// The version resource's file version, "1.0.0.1"; empty without one.
-void FileVersion(const char* path, char* version, std::size_t size) {
-  DWORD ignored = 0;
-  const DWORD length = GetFileVersionInfoSizeA(path, &ignored);
-  void* data = length ? std::malloc(length) : nullptr;
-  void* value = nullptr;
-  UINT valueSize = 0;
-  if (data && GetFileVersionInfoA(path, 0, length, data) && VerQueryValueA(data, "\\", &value, &valueSize) &&
-      valueSize >= sizeof(VS_FIXEDFILEINFO)) {
-    const VS_FIXEDFILEINFO& fixed = *static_cast<const VS_FIXEDFILEINFO*>(value);
-    std::snprintf(version, size, "%u.%u.%u.%u", HIWORD(fixed.dwFileVersionMS), LOWORD(fixed.dwFileVersionMS),
-                  HIWORD(fixed.dwFileVersionLS), LOWORD(fixed.dwFileVersionLS));
-  }
-  std::free(data);
-}
-
 // Where needed is: the module loaded under its name, for the library's own files once it is
 // loaded; else the first of its folders that holds it.
 void FindFile(const DoctorFacts& facts, const NeededFile& needed, FileFacts* file) {
@@ -58,8 +41,8 @@ void FindFile(const DoctorFacts& facts, const NeededFile& needed, FileFacts* fil
   if (loaded)
     file->found = length > 0 && length < sizeof file->path;
   else
-    file->found = TcxFileIn(home, needed.file, file->path, sizeof file->path) ||
-                  (needed.systemFolderToo && TcxFileIn(facts.systemFolder, needed.file, file->path, sizeof file->path));
+    file->found = FileIn(home, needed.file, file->path, sizeof file->path) ||
+                  (needed.systemFolderToo && FileIn(facts.systemFolder, needed.file, file->path, sizeof file->path));
   if (!file->found) return;
   file->machine = Machine(file->path);
   FileVersion(file->path, file->version, sizeof file->version);
@@ -112,10 +95,10 @@ constexpr char kCodeIntegrityKey[] = "SYSTEM\\CurrentControlSet\\Control\\CI\\Co
 
 }  // namespace
 
-int RunDoctor(const Request& request) {
-  DoctorFacts facts = {};
+void GatherDoctorFacts(DoctorFacts* out) {
+  DoctorFacts& facts = *out;
   facts.programMachine = sizeof(void*) == 8 ? kMachineX64 : kMachineX86;
-  TcxProgramFolder(facts.programFolder, sizeof facts.programFolder);
+  ProgramFolder(facts.programFolder, sizeof facts.programFolder);
   GetSystemDirectoryA(facts.systemFolder, sizeof facts.systemFolder);
   char bridge[MAX_PATH];
   std::snprintf(bridge, sizeof bridge, "%s\\..\\bin64", facts.programFolder);
@@ -140,8 +123,4 @@ int RunDoctor(const Request& request) {
     facts.openResult = library.OpenTARVEN();
     library.CloseTARVEN();
   }
-  Check checks[kMaxChecks];
-  const int count = JudgeDoctor(facts, checks);
-  PrintDoctor(request.json, checks, count);
-  return DoctorExitCode(checks, count);
 }

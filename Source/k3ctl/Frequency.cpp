@@ -5,11 +5,13 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "TarvenK3Functions.h"
+
 // FM: 76.0-108.0 MHz on a 10 kHz grid, scanned 87.5-108.0 MHz in 100 kHz steps; one station
 // spans a few tens of kHz of detection. AM: 520-1710 kHz on a 1 kHz grid, scanned 531-1602 kHz
 // in 9 kHz steps; one station spans a few kHz.
-const Band kFm = {"FM", 0, 76000, 108000, 10, 10, 87500, 108000, 100, 50};
-const Band kAm = {"AM", 1, 520, 1710, 1, 1, 531, 1602, 9, 5};
+const Band kFm = {"FM", TCX_BAND_FM, 76000, 108000, 10, 10, 87500, 108000, 100, 50};
+const Band kAm = {"AM", TCX_BAND_AM, 520, 1710, 1, 1, 531, 1602, 9, 5};
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 struct Band {
   const char* name;       // "FM", "AM"
-  int flag;               // the library's band argument: 0 FM, 1 AM
+  int flag;               // the library's band argument: TCX_BAND_FM, TCX_BAND_AM
   int lowestKhz, highestKhz;
   int gridKhz;            // every valid frequency lies on this grid
   int rawUnitKhz;         // the library's frequency unit: FM 10 kHz, AM 1 kHz

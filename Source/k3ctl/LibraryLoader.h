@@ -6,7 +6,7 @@
 
 #include <cstddef>
 
-#include "TarvenK3Cmd.h"
+#include "TcxEntryPoints.h"
 
 // On failure returns false with a message saying which file is missing, or why the load failed.
 bool LoadTarvenK3(TcxEntryPoints* library, char* error, std::size_t errorSize);

@@ -5,7 +5,6 @@
 #include "Arguments.h"
 #include "Commands.h"
 #include "Console.h"
-#include "Doctor.h"
 #include "LibraryLoader.h"
 
 int main(int argc, char** argv) {
@@ -19,7 +18,10 @@ int main(int argc, char** argv) {
     PrintUsage(stdout);
     return kExitDone;
   }
-  if (request.command->needs == Needs::Pc) return RunDoctor(request);
+  if (request.command->needs == Needs::Pc) {
+    Session nothingOpen = {};
+    return RunCommand(nothingOpen, request);
+  }
   TcxEntryPoints library;
   if (!LoadTarvenK3(&library, error, sizeof error)) {
     std::fprintf(stderr, "k3ctl: %s\n", error);

@@ -10,7 +10,7 @@
 
 #include "LibraryState.h"
 #include "Simulator.h"
-#include "TarvenK3Cmd.h"
+#include "TcxEntryPoints.h"
 
 namespace {
 
@@ -81,7 +81,7 @@ void CallOne(Input& in, sim::SimulatedPc& pc) {
       // A status frame from the input, answered at the next status read.
       sim::StatusBytes frame;
       for (std::uint8_t& byte : frame) byte = in.Byte();
-      pc.tuner.scriptedStatus.push_back(frame);
+      pc.tunerLog.scriptedStatus.push_back(frame);
       break;
     }
   }

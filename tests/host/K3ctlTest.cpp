@@ -222,3 +222,39 @@ TEST(K3ctlDoctor, JudgesEachFactWithAHintAndTheExitCode) {
     EXPECT_EQ(DoctorExitCode(checks, count), c.exitCode) << c.check;
   }
 }
+
+// On the host, doctor's row judges the facts a test leaves here (on Windows DoctorProbe.cpp
+// gathers them from the PC).
+DoctorFacts gatheredFacts;
+void GatherDoctorFacts(DoctorFacts* facts) { *facts = gatheredFacts; }
+
+TEST(K3ctlDoctor, RunsFromItsRowWithNothingOpenAndPrintsEachCheck) {
+  const struct {
+    const char* line;
+    void (*change)(DoctorFacts& f);
+    const char* firstLine;
+    int exitCode;
+  } kCases[] = {
+      {"doctor", [](DoctorFacts&) {}, "ok    TarvenK3Cmd.dll: C:\\K3\\bin\\TarvenK3Cmd.dll, 32-bit, no version resource\n",
+       0},
+      {"doctor --json", [](DoctorFacts& f) { f.files[kLibraryFile].found = f.libraryLoaded = false; },
+       "{\"checks\":[{\"check\":\"TarvenK3Cmd.dll\",\"verdict\":\"fail\"", 5},
+  };
+  for (const auto& c : kCases) {
+    gatheredFacts = HealthyPc();
+    c.change(gatheredFacts);
+    std::string line = c.line;
+    std::vector<const char*> words;
+    for (char* word = std::strtok(&line[0], " "); word; word = std::strtok(nullptr, " ")) words.push_back(word);
+    Request request;
+    char error[256];
+    ASSERT_TRUE(ParseArguments(int(words.size()), words.data(), &request, error, sizeof error)) << error;
+    ASSERT_EQ(request.command->needs, Needs::Pc);
+    Session nothingOpen = {};
+    testing::internal::CaptureStdout();
+    const int code = RunCommand(nothingOpen, request);
+    const std::string printed = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(printed.substr(0, std::strlen(c.firstLine)), c.firstLine) << c.line;
+    EXPECT_EQ(code, c.exitCode) << c.line;
+  }
+}

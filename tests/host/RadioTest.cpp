@@ -18,7 +18,7 @@ namespace {
 
 // What the tuner saw, in order: "28: BE 28 8E 70 @0" for a written frame, "2A @40" for a
 // status read, each with the tuner's clock in milliseconds.
-std::vector<std::string> Story(const sim::Tuner& tuner) {
+std::vector<std::string> Story(const sim::TunerLog& tuner) {
   std::vector<std::string> story;
   for (const sim::TunerTransfer& t : tuner.transfers) {
     char line[40];
@@ -57,12 +57,12 @@ class RadioTest : public LibraryTest {
   }
   void Forget() {
     pc.trace.Clear();
-    pc.tuner.transfers.clear();
-    pc.tuner.clockMs = 0;
+    pc.tunerLog.transfers.clear();
+    pc.tunerLog.clockMs = 0;
   }
   int StatusReads() const {
     int reads = 0;
-    for (const auto& t : pc.tuner.transfers) reads += t.address == sim::Tuner::kStatusAddress;
+    for (const auto& t : pc.tunerLog.transfers) reads += t.address == sim::Tuner::kStatusAddress;
     return reads;
   }
   std::vector<std::uint64_t> Waits() const {
@@ -183,7 +183,7 @@ using Tuning = RadioTest;
 
 TEST_F(Tuning, Fm9350SendsDivisor0x28BEThenTheFmTuningMode) {
   EXPECT_EQ(tcx_SetChannelRadio(0, 9350), 1);
-  EXPECT_THAT(Story(pc.tuner), ElementsAre("28: BE 28 8E 70 @0", "29: C3 80 C9 01 @0"));
+  EXPECT_THAT(Story(pc.tunerLog), ElementsAre("28: BE 28 8E 70 @0", "29: C3 80 C9 01 @0"));
   EXPECT_EQ(libraryState.lastDivisorLow, 0xBE);
   EXPECT_EQ(libraryState.lastDivisorHigh, 0x28);
   EXPECT_THAT(Waits(), IsEmpty());
@@ -191,7 +191,7 @@ TEST_F(Tuning, Fm9350SendsDivisor0x28BEThenTheFmTuningMode) {
 
 TEST_F(Tuning, Am810SendsDivisor0x2D5AThenTheAmTuningMode) {
   EXPECT_EQ(tcx_SetChannelRadio(1, 810), 1);
-  EXPECT_THAT(Story(pc.tuner), ElementsAre("28: 5A 2D BD 52 @0", "29: C3 82 CA 03 @0"));
+  EXPECT_THAT(Story(pc.tunerLog), ElementsAre("28: 5A 2D BD 52 @0", "29: C3 82 CA 03 @0"));
   EXPECT_THAT(pc.tuner.divisorFrame, ElementsAre(0x5A, 0x2D, 0xBD, 0x52));
   EXPECT_THAT(pc.tuner.modeFrame, ElementsAre(0xC3, 0x82, 0xCA, 0x03));
 }
@@ -200,7 +200,7 @@ TEST_F(Tuning, EveryNonZeroBandIsAm) {
   for (int band : {5, -1, 2, 0x100, INT_MIN, INT_MAX}) {
     Forget();
     EXPECT_EQ(tcx_SetChannelRadio(band, 810), 1);
-    EXPECT_THAT(Story(pc.tuner), ElementsAre("28: 5A 2D BD 52 @0", "29: C3 82 CA 03 @0")) << band;
+    EXPECT_THAT(Story(pc.tunerLog), ElementsAre("28: 5A 2D BD 52 @0", "29: C3 82 CA 03 @0")) << band;
   }
 }
 
@@ -251,9 +251,9 @@ TEST_F(Detection, WindowEdgesOnBothBands) {
   for (const Case c : {Case{0, 43151, 1}, Case{0, 43299, 1}, Case{0, 43150, 0}, Case{0, 43300, 0},
                        Case{1, 3591, 1}, Case{1, 3609, 1}, Case{1, 3590, 0}, Case{1, 3610, 0},
                        Case{0, 3600, 0}, Case{1, 43200, 0}}) {
-    pc.tuner.scriptedStatus.assign(4, CountFrame(c.count));
+    pc.tunerLog.scriptedStatus.assign(4, CountFrame(c.count));
     EXPECT_EQ(tcx_GetChannelDetectState(c.band), c.detected) << c.band << " " << c.count;
-    EXPECT_THAT(pc.tuner.scriptedStatus, IsEmpty()) << "four status reads";
+    EXPECT_THAT(pc.tunerLog.scriptedStatus, IsEmpty()) << "four status reads";
   }
 }
 
@@ -266,7 +266,7 @@ TEST_F(Detection, ThreeHitsOfFourAreAStationTwoAreNot) {
   for (const Case& c : {Case{{hit, hit, hit, miss}, 1}, Case{{miss, hit, hit, hit}, 1},
                         Case{{hit, miss, hit, miss}, 0}, Case{{miss, miss, hit, hit}, 0},
                         Case{{hit, hit, hit, hit}, 1}, Case{{miss, miss, miss, hit}, 0}}) {
-    pc.tuner.scriptedStatus.assign(c.samples.begin(), c.samples.end());
+    pc.tunerLog.scriptedStatus.assign(c.samples.begin(), c.samples.end());
     EXPECT_EQ(tcx_GetChannelDetectState(0), c.detected);
   }
 }
@@ -279,7 +279,7 @@ TEST_F(Detection, EachSampleCountsThenRestoresTheDivisorAndWaits35ms) {
   for (int t = 0; t < 140; t += 35)
     for (const char* step : {"29: C3 C1 C9 01 @", "2A @", "28: BE 28 8E 70 @"})
       expected.push_back(step + std::to_string(t));
-  EXPECT_THAT(Story(pc.tuner), ElementsAreArray(expected));
+  EXPECT_THAT(Story(pc.tunerLog), ElementsAreArray(expected));
   EXPECT_THAT(Waits(), ElementsAre(35, 35, 35, 35));
   EXPECT_EQ(pc.trace.events.back().kind, sim::Event::Call) << "the fourth wait ends the call";
 }
@@ -295,28 +295,28 @@ TEST_F(Detection, IndicatorSetRetriesWithTheNormalThenTheRetryDivisorAndWaits40m
     samples.push_back({"29: C3 C1 C9 01 " + at, "2A " + at, "28: BE 28 8E 70 " + at,
                        "28: BE 28 8E 7A " + at, "2A " + later, "28: BE 28 8E 70 " + later});
   }
-  EXPECT_THAT(Story(pc.tuner), ElementsAreArray(Concat({samples[0], samples[1], samples[2], samples[3]})));
+  EXPECT_THAT(Story(pc.tunerLog), ElementsAreArray(Concat({samples[0], samples[1], samples[2], samples[3]})));
   EXPECT_THAT(Waits(), ElementsAre(40, 35, 40, 35, 40, 35, 40, 35));
 }
 
 TEST_F(Detection, CountComesFromTheSecondReadAndThereIsOnlyOneRetry) {
   const sim::StatusBytes hitAskingRetry = CountFrame(43200, true), miss = CountFrame(100);
-  pc.tuner.scriptedStatus.clear();
-  for (int i = 0; i < 4; ++i) pc.tuner.scriptedStatus.insert(pc.tuner.scriptedStatus.end(), {hitAskingRetry, miss});
+  pc.tunerLog.scriptedStatus.clear();
+  for (int i = 0; i < 4; ++i) pc.tunerLog.scriptedStatus.insert(pc.tunerLog.scriptedStatus.end(), {hitAskingRetry, miss});
   EXPECT_EQ(tcx_GetChannelDetectState(0), 0) << "the first read's count is discarded";
 
   Forget();
   const sim::StatusBytes missAskingRetry = CountFrame(100, true), hitAskingAgain = CountFrame(43200, true);
-  pc.tuner.scriptedStatus.clear();
+  pc.tunerLog.scriptedStatus.clear();
   for (int i = 0; i < 4; ++i)
-    pc.tuner.scriptedStatus.insert(pc.tuner.scriptedStatus.end(), {missAskingRetry, hitAskingAgain});
+    pc.tunerLog.scriptedStatus.insert(pc.tunerLog.scriptedStatus.end(), {missAskingRetry, hitAskingAgain});
   EXPECT_EQ(tcx_GetChannelDetectState(0), 1);
   EXPECT_EQ(StatusReads(), 8) << "the second read's indicator bit is not looked at";
 }
 
 TEST_F(Detection, BeforeAnyTuningSendsDivisorZero) {
   EXPECT_EQ(tcx_GetChannelDetectState(0), 0);
-  EXPECT_EQ(Story(pc.tuner)[2], "28: 00 00 8E 70 @0");
+  EXPECT_EQ(Story(pc.tunerLog)[2], "28: 00 00 8E 70 @0");
   EXPECT_THAT(pc.tuner.divisorFrame, ElementsAre(0x00, 0x00, 0x8E, 0x70));
 }
 
@@ -324,7 +324,7 @@ TEST_F(Detection, OnTheOtherBandSendsTheStoredDivisorWithThatBandsBytes) {
   ASSERT_EQ(tcx_SetChannelRadio(0, 9350), 1);
   Forget();
   EXPECT_EQ(tcx_GetChannelDetectState(1), 0) << "AM divisor 10430 is no AM station";
-  const auto story = Story(pc.tuner);
+  const auto story = Story(pc.tunerLog);
   ASSERT_EQ(story.size(), 24u);
   EXPECT_THAT(std::vector<std::string>(story.begin(), story.begin() + 6),
               ElementsAre("29: C3 83 CA 03 @0", "2A @0", "28: BE 28 BD 52 @0", "28: BE 28 BD 5A @0",
@@ -358,7 +358,7 @@ TEST_F(Stereo, StereoStationGivesOneMonoAmAndSilenceGiveZero) {
 }
 
 TEST_F(Stereo, OnlyTheIndicatorBitOfByteZeroCounts) {
-  pc.tuner.scriptedStatus = {sim::StatusBytes{0x00}, sim::StatusBytes{0x04},
+  pc.tunerLog.scriptedStatus = {sim::StatusBytes{0x00}, sim::StatusBytes{0x04},
                              sim::StatusBytes{0xFB, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF},
                              sim::StatusBytes{0x04, 0, 0, 0, 0, 0x04}};
   EXPECT_EQ(tcx_GetFMStereoState(), 1);
@@ -371,7 +371,7 @@ TEST_F(Stereo, ReadsTheStatusFrameAloneWithoutWaiting) {
   ASSERT_EQ(tcx_SetChannelRadio(0, 9350), 1);
   Forget();
   EXPECT_EQ(tcx_GetFMStereoState(), 1);
-  EXPECT_THAT(Story(pc.tuner), ElementsAre("2A @0"));
+  EXPECT_THAT(Story(pc.tunerLog), ElementsAre("2A @0"));
   EXPECT_EQ(pc.trace.events.size(), 1u + 1u + 124u + 48u);
   EXPECT_THAT(Waits(), IsEmpty());
 }
@@ -383,7 +383,7 @@ TEST_F(AbsentTuner, TuningSucceedsBlindDetectionFailsAndStereoFollowsTheIdleLeve
   EXPECT_EQ(tcx_SetChannelRadio(0, 9350), 1);
   EXPECT_EQ(tcx_GetChannelDetectState(0), 0) << "count 0xFFFFF";
   EXPECT_EQ(tcx_GetFMStereoState(), 0);
-  EXPECT_THAT(pc.tuner.transfers, IsEmpty());
+  EXPECT_THAT(pc.tunerLog.transfers, IsEmpty());
 
   pc.tuner.presence = sim::Tuner::Presence::AbsentLow;
   EXPECT_EQ(tcx_SetChannelRadio(1, 810), 1);

@@ -157,7 +157,7 @@ TEST_F(BusRead, StatusReadSendsItsAddressThenClocksFortyEightBitsIn) {
 }
 
 TEST_F(BusRead, BytesAreAssembledMostSignificantBitFirst) {
-  pc.tuner.scriptedStatus = {Bytes({0x80, 0, 0, 0, 0, 0}), Bytes({0x04, 0x0A, 0x8C, 0x3C, 0x5A, 0xA5})};
+  pc.tunerLog.scriptedStatus = {Bytes({0x80, 0, 0, 0, 0, 0}), Bytes({0x04, 0x0A, 0x8C, 0x3C, 0x5A, 0xA5})};
   EXPECT_THAT(Read(0x2A), ElementsAre(0x80, 0, 0, 0, 0, 0));
   EXPECT_THAT(Read(0x2A), ElementsAre(0x04, 0x0A, 0x8C, 0x3C, 0x5A, 0xA5));
 }
@@ -202,8 +202,8 @@ TEST_F(Transfers, EveryByteValueReachesTheTunerIntact) {
     TunerBusWrite(0x29, b, 0xFF - b, b ^ 0x5A, (b << 4 | b >> 4) & 0xFF);
     ASSERT_THAT(pc.tuner.modeFrame, ElementsAre(b, 0xFF - b, b ^ 0x5A, (b << 4 | b >> 4) & 0xFF));
     const sim::StatusBytes answer = Bytes({b, std::uint8_t(~b), 0, 0xFF, b, std::uint8_t(b ^ 0x81)});
-    pc.tuner.scriptedStatus = {answer};
+    pc.tunerLog.scriptedStatus = {answer};
     ASSERT_THAT(Read(0x2A), ElementsAreArray(answer));
   }
-  EXPECT_EQ(pc.tuner.transfers.size(), 512u);
+  EXPECT_EQ(pc.tunerLog.transfers.size(), 512u);
 }

@@ -18,9 +18,10 @@ namespace {
 class Wires {
  public:
   explicit Wires(sim::Tuner& tuner) : tuner_(tuner) {}
+  sim::TunerLog log;  // what the tuner saw
   void Set(std::uint8_t lines) {
     lines_ = lines;
-    const std::string fault = tuner_.DriveLines(lines);
+    const std::string fault = tuner_.DriveLines(lines, log);
     if (!fault.empty()) faults.push_back(fault);
   }
   void Bit(bool bit) {
@@ -85,8 +86,8 @@ TEST(TunerDecoding, KeepsTheLastEightAddressBitsAndTakesFourDataBytes) {
   wires.Enable(false);
   EXPECT_THAT(wires.faults, IsEmpty());
   EXPECT_THAT(tuner.modeFrame, ElementsAre(0x12, 0x34, 0x56, 0x78));
-  ASSERT_EQ(tuner.transfers.size(), 1u);
-  EXPECT_EQ(tuner.transfers[0].address, 0x29);
+  ASSERT_EQ(wires.log.transfers.size(), 1u);
+  EXPECT_EQ(wires.log.transfers[0].address, 0x29);
 }
 
 TEST(TunerDecoding, RejectsShortAddressesUnknownAddressesAndShortFrames) {
@@ -106,7 +107,7 @@ TEST(TunerDecoding, RejectsShortAddressesUnknownAddressesAndShortFrames) {
   EXPECT_THAT(wires.faults, ElementsAre("address of 5 bits", "unknown address 85", "frame 40 of 16 bits"));
   EXPECT_EQ(tuner.malformed, 3u);
   EXPECT_THAT(tuner.divisorFrame, ElementsAre(0, 0, 0, 0));
-  EXPECT_THAT(tuner.transfers, IsEmpty());
+  EXPECT_THAT(wires.log.transfers, IsEmpty());
 }
 
 TEST(TunerSettings, ComeFromTheEnvironment) {

@@ -19,6 +19,12 @@ const Case kCases[] = {
     {"status", [] { tcx_GetFMStereoState(); }},
     {"detect", [] { tcx_SetChannelRadio(0, 9350), tcx_GetChannelDetectState(0); }},
     {"close-radio", [] { tcx_CloseRadio(); }},
+    // What an engineer captures at the bench: the radio opened, a tune, a stereo read and a
+    // detection on each band.
+    {"bench", [] {
+       tcx_CloseRadio(), tcx_OpenRadio(), tcx_SetChannelRadio(0, 9350), tcx_GetFMStereoState();
+       tcx_GetChannelDetectState(0), tcx_SetChannelRadio(1, 810), tcx_GetChannelDetectState(1);
+     }},
 };
 
 }  // namespace
@@ -30,15 +36,15 @@ int main(int argc, char** argv) {
     sim::SimulatedPc& pc = sim::Pc();
     if (tcx_OpenTARVEN() != 0 || !tcx_OpenRadio() || !tcx_SetChannelRadio(0, 9890)) return 1;
     if (!pc.StartVcd(file)) return 1;
-    const std::size_t before = pc.tuner.transfers.size();
+    const std::size_t before = pc.tunerLog.transfers.size();
     c.calls();
     std::filesystem::copy_file(file, file + ".returned",
                                std::filesystem::copy_options::overwrite_existing);
-    for (std::size_t i = before; i < pc.tuner.transfers.size(); ++i)
-      if (pc.tuner.transfers[i].address == sim::Tuner::kStatusAddress)
-        for (const std::uint8_t byte : pc.tuner.transfers[i].bytes) std::printf("%02X ", byte);
+    for (std::size_t i = before; i < pc.tunerLog.transfers.size(); ++i)
+      if (pc.tunerLog.transfers[i].address == sim::Tuner::kStatusAddress)
+        for (const std::uint8_t byte : pc.tunerLog.transfers[i].bytes) std::printf("%02X ", byte);
     return pc.faults.empty() ? 0 : 1;
   }
-  std::fprintf(stderr, "usage: vcd_calls tune|status|detect|close-radio FILE\n");
+  std::fprintf(stderr, "usage: vcd_calls tune|status|detect|close-radio|bench FILE\n");
   return 2;
 }

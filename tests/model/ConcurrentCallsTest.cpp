@@ -78,7 +78,7 @@ TEST(ConcurrentCalls, ThreadsUsingTheRadioAtOnceSendOnlyWholeCorrectFrames) {
   EXPECT_THAT(pc.faults, ::testing::IsEmpty());
   const std::set<Frame> divisorFrames = PossibleDivisorFrames();
   int written = 0;
-  for (const sim::TunerTransfer& t : pc.tuner.transfers) {
+  for (const sim::TunerTransfer& t : pc.tunerLog.transfers) {
     if (t.address == sim::Tuner::kStatusAddress) continue;
     ASSERT_EQ(t.bytes.size(), 4u);
     const Frame frame = {t.bytes[0], t.bytes[1], t.bytes[2], t.bytes[3]};

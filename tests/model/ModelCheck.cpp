@@ -23,7 +23,7 @@
 #include "LibraryState.h"
 #include "ReferenceModel.h"
 #include "Simulator.h"
-#include "TarvenK3Cmd.h"
+#include "TcxEntryPoints.h"
 
 namespace {
 
@@ -102,7 +102,7 @@ std::string ChangeSurroundings(Generator& g, sim::SimulatedPc& pc) {
   switch (g.Below(10)) {
     case 0: pc.portAccessGranted = !pc.portAccessGranted; return pc.portAccessGranted ? "port access granted" : "port access denied";
     case 1: pc.monitor.present = !pc.monitor.present; return pc.monitor.present ? "unit present" : "unit absent";
-    case 2: pc.monitor.modelId = kModels[g.Below(sizeof kModels / sizeof kModels[0])]; return "model " + pc.monitor.modelId;
+    case 2: pc.monitor.modelId = kModels[g.Below(sizeof kModels / sizeof kModels[0])]; return "model " + std::string(pc.monitor.modelId);
     case 3: pc.monitor.failGetDevInfo = g.Chance(50); pc.monitor.failGetDevStatus = g.Chance(30); return "device reads fail or not";
     case 4:
       pc.monitor.statusWord = static_cast<std::uint32_t>(g.Any());
@@ -136,7 +136,7 @@ std::string ChangeSurroundings(Generator& g, sim::SimulatedPc& pc) {
       for (int i = 0; i < frames; ++i) {
         const int count = g.Chance(80) ? kCounts[g.Below(sizeof kCounts / sizeof kCounts[0])] : g.Below(0x100000);
         const auto junk = static_cast<std::uint8_t>(g.Any());
-        pc.tuner.scriptedStatus.push_back({static_cast<std::uint8_t>((junk & ~0x04) | (g.Chance(50) ? 0x04 : 0)),
+        pc.tunerLog.scriptedStatus.push_back({static_cast<std::uint8_t>((junk & ~0x04) | (g.Chance(50) ? 0x04 : 0)),
                                            static_cast<std::uint8_t>(count >> 12), static_cast<std::uint8_t>(count >> 4),
                                            static_cast<std::uint8_t>((count & 0x0F) << 4 | (junk & 0x0F)), junk, junk});
       }
@@ -174,7 +174,7 @@ int Invoke(const Call& call, unsigned char* buffer) {
 }
 
 // The tuner's own record of the transfers it took part in, in CallTrace's words.
-void TunerSaw(const sim::Tuner& tuner, std::size_t from, std::vector<std::string>& steps,
+void TunerSaw(const sim::TunerLog& tuner, std::size_t from, std::vector<std::string>& steps,
               std::vector<model::StatusFrame>& answered) {
   for (std::size_t i = from; i < tuner.transfers.size(); ++i) {
     const sim::TunerTransfer& t = tuner.transfers[i];
@@ -224,7 +224,7 @@ Failure CheckOneCall(const Call& call, model::ReferenceModel& reference, sim::Si
                                         static_cast<std::uint8_t>(g.Any())};
   unsigned char buffer[3] = {before[0], before[1], before[2]};
   pc.trace.Clear();
-  const std::size_t transfersBefore = pc.tuner.transfers.size();
+  const std::size_t transfersBefore = pc.tunerLog.transfers.size();
 
   const int result = Invoke(call, buffer);
 
@@ -252,7 +252,7 @@ Failure CheckOneCall(const Call& call, model::ReferenceModel& reference, sim::Si
   if (tunerPresent) {
     std::vector<std::string> tunerSteps;
     std::vector<model::StatusFrame> tunerAnswered;
-    TunerSaw(pc.tuner, transfersBefore, tunerSteps, tunerAnswered);
+    TunerSaw(pc.tunerLog, transfersBefore, tunerSteps, tunerAnswered);
     if (tunerSteps != BusSteps(seen.steps) || tunerAnswered != seen.statusFrames)
       failure.Add("the tuner received other frames than the bus lines carried");
   }

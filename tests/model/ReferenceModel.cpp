@@ -159,14 +159,14 @@ Expected ReferenceModel::Apply(const Call& call, const Surroundings& around, con
       if (!device || call.nullBuffer) break;
       out_.buffer = {0, 0, 0};
       Emit("call TarVen_GetDevInfo");
-      if (around.devInfoFails) break;
+      if (around.devInfoFails || !around.unitPresent) break;
       out_.buffer = {around.fwMajor, around.fwSecond, around.fwThird};
       out_.result = 1;
       break;
     case Function::GetDevStatus:
       if (!device || call.nullBuffer) break;
       Emit("call TarVen_GetDevStatus");
-      if (around.devStatusFails) break;
+      if (around.devStatusFails || !around.unitPresent) break;
       out_.buffer = {std::uint8_t(around.statusWord >> 12 & 1), std::uint8_t(around.flags >> 1 & 1),
                      std::uint8_t(around.statusWord >> 8 & 1)};
       out_.result = 1;
@@ -186,7 +186,7 @@ Expected ReferenceModel::Apply(const Call& call, const Surroundings& around, con
     case Function::GetMonitorBrightness:
       if (!device) break;
       Emit("call TarVen_GetDevStatus");
-      if (around.devStatusFails) break;
+      if (around.devStatusFails || !around.unitPresent) break;
       out_.result = call.a == 2 ? around.nightLevel : around.dayLevel;
       break;
     case Function::OpenRadio: OpenRadio(); break;

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "CallTrace.h"
-#include "TarvenK3Functions.h"
+#include "TcxEntryPoints.h"
 
 namespace model {
 

@@ -3,7 +3,8 @@
 
   contents  the layout; the top folder's name and the package version file give the SDK's
             version; the .def, the DLL's exports, the API reference and the simulator's
-            README all cover the same functions and settings
+            README all cover the same functions and settings; sigrok-cli loads the tuner
+            bus decoder from tools/sigrok
   win32     customer.c built with MinGW against lib/libTarvenK3Cmd.dll.a, and every function
             of the header linked through lib/TarvenK3Cmd.lib the way MSVC's tools do; both
             programs import exactly the decorated names from TarvenK3Cmd.dll; a caller that
@@ -63,13 +64,16 @@ def check_imports(program, exports):
 
 
 def check_contents(args, sdk):
-    expected = {"bin/TarvenK3Cmd.dll", "include/TarvenK3Cmd.h", "include/TarvenK3Functions.h",
+    expected = {"README.txt", "bin/TarvenK3Cmd.dll", "include/TarvenK3Cmd.h", "include/TarvenK3Functions.h",
                 "lib/TarvenK3Cmd.def",
                 "lib/cmake/TarvenK3/TarvenK3Config.cmake", "lib/cmake/TarvenK3/TarvenK3ConfigVersion.cmake",
-                "lib/TarvenK3Cmd.lib", "lib/libTarvenK3Cmd.dll.a", "simulator/IO.dll",
+                "lib/TarvenK3Cmd.lib", "lib/libTarvenK3Cmd.dll.a", "simulator/IO.dll", "simulator/TarvenK3Sim.exe",
                 "simulator/TarVenCOM.dll", "simulator/README.txt", "docs/API.md", "bin/k3ctl.exe", "docs/k3ctl.md",
+                "docs/dotnet.md", "samples/dotnet/K3Sample/K3Sample.csproj", "samples/dotnet/K3Sample/Program.cs",
                 "bin64/TarvenK3Cmd.dll", "bin64/x86/TarvenK3Host.exe", "bin64/x86/TarvenK3Cmd.dll",
-                "lib64/TarvenK3Cmd.lib", "lib64/libTarvenK3Cmd.dll.a", "bin/SamplePanel.exe", "SHA256SUMS"}
+                "lib64/TarvenK3Cmd.lib", "lib64/libTarvenK3Cmd.dll.a", "bin/SamplePanel.exe", "SHA256SUMS",
+                "docs/bring-up.md", "tools/k3bus-expect.cmd", "tools/k3bus/__main__.py", "tools/k3bus/capture.py",
+                "tools/k3bus/compare.py", *(f"tools/sigrok/tarven_k3/{name}.py" for name in ("__init__", "pd", "bus", "frames"))}
     found = {os.path.relpath(os.path.join(folder, name), sdk).replace(os.sep, "/")
              for folder, _, names in os.walk(sdk) for name in names}
     if found != expected:
@@ -107,6 +111,28 @@ def check_contents(args, sdk):
         name = function_name(export)
         if not re.search(rf"^#### .*\b{name}\b", reference, re.M) or f"`{export}`" not in reference:
             fail(f"docs/API.md has no section on {name} naming {export}")
+
+    # The headers are the customers' contract: every name they define is in the reference.
+    for header in ("include/TarvenK3Cmd.h", "include/TarvenK3Functions.h"):
+        text = open(os.path.join(sdk, header)).read()
+        enums = re.findall(r"^enum (\w+) \{(.*?)\};", text, re.M | re.S)
+        names = {n for n in set(re.findall(r"^#define (\w+)", text, re.M)) - set(re.findall(r"^#undef (\w+)", text, re.M))
+                 if not n.endswith("_H")}
+        names |= {e for e, _ in enums} | {m for _, body in enums for m in re.findall(r"^\s*(\w+)", body, re.M)}
+        for name in sorted(n for n in names if f"`{n}" not in reference):
+            fail(f"docs/API.md does not document {name}, which {header} defines")
+
+    # The command docs/bring-up.md gives for sigrok-cli to find the decoder in the package.
+    shown = run(["sigrok-cli", "-P", "tarven_k3", "--show"], env=dict(os.environ, SIGROKDECODE_DIR=os.path.join(sdk, "tools", "sigrok")))
+    if shown.returncode != 0 or "ID: tarven_k3" not in shown.stdout:
+        fail("sigrok-cli does not load tools/sigrok/tarven_k3 from the package")
+
+    if f"TARVEN K3 SDK {args.version}\n" not in open(os.path.join(sdk, "README.txt")).read():
+        fail(f"README.txt does not give the version {args.version}")
+    folders = {f.split("/")[0] for f in found if "/" in f}
+    described = set(re.findall(r"^  (\w+)/ ", open(os.path.join(sdk, "README.txt")).read(), re.M))
+    if folders != described:
+        fail(f"README.txt tells of the folders {sorted(described)}, the package holds {sorted(folders)}")
 
     readme = open(os.path.join(sdk, "simulator/README.txt")).read()
     if "NOT FOR PRODUCTION" not in readme:

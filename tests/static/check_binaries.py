@@ -7,7 +7,9 @@
 - imports: only Windows system DLLs (and, for the library, IO.dll and TarVenCOM.dll); no
   compiler runtime DLLs;
 - the sample program is a GUI program with its manifest;
-- with --package: every binary of the SDK zip as shipped stays within its size and imports
+- with --package: no PE of the SDK zip imports a DLL that is not one of Windows' known DLLs,
+  comctl32 or the unit's two (a DLL of that name left beside the program would load instead);
+  every binary of the SDK zip as shipped stays within its size and imports
   only what its kind may: no thread library, and nothing from KERNEL32 that starts threads,
   installs exception handlers, or reads or suspends other threads; its version resource carries
   its strings and the SDK's version (--version), the sample program its own.
@@ -30,6 +32,19 @@ SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "advap
 
 UI_DLLS = {"user32.dll", "gdi32.dll", "comctl32.dll"}
 
+# Windows 10's KnownDLLs (HKLM\SYSTEM\CurrentControlSet\Control\Session Manager\KnownDLLs), and
+# ntdll, which every process has loaded first: Windows takes these from the system folder whatever
+# folder a program starts from. Any other DLL a program imports is looked for in its own folder
+# first, where anyone could leave one of that name (DLL planting).
+KNOWN_DLLS = {"advapi32.dll", "clbcatq.dll", "combase.dll", "comdlg32.dll", "coml2.dll", "difxapi.dll",
+              "gdi32.dll", "gdiplus.dll", "imagehlp.dll", "imm32.dll", "kernel32.dll", "msctf.dll",
+              "msvcrt.dll", "normaliz.dll", "nsi.dll", "ole32.dll", "oleaut32.dll", "psapi.dll", "rpcrt4.dll",
+              "sechost.dll", "setupapi.dll", "shcore.dll", "shell32.dll", "shlwapi.dll", "user32.dll",
+              "wldap32.dll", "wow64.dll", "wow64win.dll", "wow64cpu.dll", "ws2_32.dll", "ntdll.dll"}
+# What else a shipped PE may import: comctl32, bound through the program's manifest to the side-by-
+# side assembly, and the unit's two DLLs, which belong beside the library.
+SHIPPED_MAY_IMPORT = KNOWN_DLLS | {"comctl32.dll", "io.dll", "tarvencom.dll"}
+
 # The library: kernel32 and the C runtime, and the maker's two. Nothing more: a DLL it imports that
 # its caller has not loaded yet must be found through the caller's search rules (under Wine's WoW64,
 # LOAD_LIBRARY_SEARCH_SYSTEM32 in a 32-bit process does not find advapi32).
@@ -40,8 +55,8 @@ LIBRARY_IMPORTS = {"kernel32.dll", "msvcrt.dll", "io.dll", "tarvencom.dll"}
 SHIPPED = {
     "bin/TarvenK3Cmd.dll": (24 * 1024, LIBRARY_IMPORTS),
     "bin/SamplePanel.exe": (64 * 1024, {"kernel32.dll", "msvcrt.dll"} | UI_DLLS),
-    # doctor: advapi32 reads the token's elevation and the registry, version the DLLs' versions
-    "bin/k3ctl.exe": (96 * 1024, {"kernel32.dll", "msvcrt.dll", "advapi32.dll", "version.dll"}),
+    # doctor: advapi32 reads the token's elevation and the registry (version.dll is loaded at run time)
+    "bin/k3ctl.exe": (96 * 1024, {"kernel32.dll", "msvcrt.dll", "advapi32.dll"}),
     "bin64/TarvenK3Cmd.dll": (24 * 1024, {"kernel32.dll", "msvcrt.dll"}),
     "bin64/x86/TarvenK3Host.exe": (24 * 1024, {"kernel32.dll", "msvcrt.dll"}),
     "bin64/x86/TarvenK3Cmd.dll": (24 * 1024, LIBRARY_IMPORTS),
@@ -147,9 +162,22 @@ def imported_functions(pe):
             for d in getattr(pe, "DIRECTORY_ENTRY_IMPORT", [])}
 
 
+def check_planting(top):
+    """Every PE in the package imports only what Windows cannot be made to take from elsewhere."""
+    for folder, _, names in sorted(os.walk(top)):
+        for file in sorted(n for n in names if n.lower().endswith((".dll", ".exe"))):
+            path = os.path.join(folder, file)
+            name = os.path.relpath(path, top).replace(os.sep, "/")
+            imports = imports_of(pefile.PE(path, fast_load=True))
+            print(f"{name}: imports {', '.join(sorted(imports))}")
+            for dll in sorted(imports - SHIPPED_MAY_IMPORT):
+                fail(f"{name} imports {dll}, which is not a known DLL: Windows looks for it beside the program first")
+
+
 def check_shipped(zip_path, sdk_version):
     with tempfile.TemporaryDirectory() as work:
         top = unpack(zip_path, work)
+        check_planting(top)
         for name, (limit, allowed) in SHIPPED.items():
             path = os.path.join(top, name)
             if not os.path.exists(path):

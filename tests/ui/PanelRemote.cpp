@@ -119,8 +119,10 @@ std::wstring FullPath(const std::wstring& path) {
   return full;
 }
 
-RemotePanel::RemotePanel(const std::wstring& program, const std::wstring& workFolder, const Settings& settings)
+RemotePanel::RemotePanel(const std::wstring& program, const std::wstring& workFolder, const Settings& settings,
+                         const wchar_t* title)
     : reportPath_(UniqueReportPath()) {
+  if (!title) title = kPanelTitle;
   DeleteFileW(reportPath_.c_str());
   Settings environment = settings;
   environment.emplace_back(L"TARVEN_SIM_REPORT", reportPath_);
@@ -138,12 +140,12 @@ RemotePanel::RemotePanel(const std::wstring& program, const std::wstring& workFo
   WaitForInputIdle(process_.hProcess, kStartTimeoutMs);
   const DWORD start = GetTickCount();
   while (!window_ && GetTickCount() - start < kStartTimeoutMs) {
-    window_ = FindTopLevel({process_.dwProcessId, nullptr, nullptr, kPanelTitle});
+    window_ = FindTopLevel({process_.dwProcessId, nullptr, nullptr, title});
     if (!window_) {
       if (WaitForSingleObject(process_.hProcess, kPollMs) == WAIT_OBJECT_0) break;
     }
   }
-  if (!window_) startError_ = L"no window titled \"" + std::wstring(kPanelTitle) + L"\" came up";
+  if (!window_) startError_ = L"no window titled \"" + std::wstring(title) + L"\" came up";
 }
 
 RemotePanel::~RemotePanel() {

@@ -20,8 +20,10 @@ class RemotePanel {
   // Environment variables for the panel's process, such as {L"TARVEN_SIM_PORT_ACCESS", L"denied"}.
   using Settings = std::vector<std::pair<std::wstring, std::wstring>>;
 
-  // Starts program with workFolder as its current directory and waits for its window.
-  RemotePanel(const std::wstring& program, const std::wstring& workFolder, const Settings& settings = {});
+  // Starts program with workFolder as its current directory and waits for its window, the
+  // panel's or the one of that title.
+  RemotePanel(const std::wstring& program, const std::wstring& workFolder, const Settings& settings = {},
+              const wchar_t* title = nullptr);
   ~RemotePanel();
   RemotePanel(const RemotePanel&) = delete;
   RemotePanel& operator=(const RemotePanel&) = delete;

@@ -4,9 +4,10 @@
 #   wine64.sh BUILD_DIR --stop                end this prefix's wineserver
 set -u
 build=$1; shift
-export WINEPREFIX="$build/wineprefix"
-export WINEDEBUG="${WINEDEBUG:--all}"
-export WINEDLLOVERRIDES="mscoree=;mshtml="
+# shellcheck source=wine-prefix.sh
+. "$(dirname "$0")/wine-prefix.sh"
+wine_env "$build/wineprefix"
+export "${wine_env[@]}"
 if [ "${1:-}" = "--stop" ]; then
   [ -d "$WINEPREFIX" ] && /usr/lib/wine/wineserver64 -k 2>/dev/null
   exit 0
@@ -14,8 +15,6 @@ fi
 if [ "${1:-}" = "wineboot" ]; then
   # A new prefix gets Wine's own fonts (Tahoma, MS Sans Serif, ...).
   /usr/lib/wine/wine64 "$@" || exit
-  # shellcheck source=wine-prefix.sh
-  . "$(dirname "$0")/wine-prefix.sh"
   wine_fonts "$WINEPREFIX"
   exit
 fi

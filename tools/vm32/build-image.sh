@@ -1,14 +1,17 @@
 #!/bin/bash
-# Builds (once) the Debian 12 amd64 guest image that runs the 32-bit Windows tests under wine32.
+# Builds (once) the amd64 guest image that runs 32-bit Windows programs under wine32: Debian 12 (bookworm,
+# Wine 8) for the win32 tests, or Debian 13 (trixie, Wine 10) for tools/wine10's x86 runs.
 #
 #   tools/vm32/build-image.sh              build the image unless it is cached (quick no-op then)
 #   tools/vm32/build-image.sh --print-dir  print the cache folder of this version of the scripts and exit
 #
 # Cache: ${TARVEN_VM32_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/tarven-vm32}/<hash>/ where <hash> covers the
-# files that make the image (this script, guest/init.sh and the Wine helper its first boot uses,
-# tests/wine/wine-prefix.sh). The folder holds vmlinuz, initrd.img, rootfs.ext4
-# (raw ext4, never written after the build: runs use snapshot=on) and the stamp file "ready".
-# Env: TARVEN_VM32_MIRROR  Debian mirror for the guest (default: the one the host's apt uses)
+# suite and the files that make the image (this script, debian.sh, wine32-packages.txt, guest/init.sh and the Wine helper its
+# first boot uses, tests/wine/wine-prefix.sh; for trixie also the root it starts from, tools/wine10's).
+# The folder holds vmlinuz, initrd.img, rootfs.ext4 (raw ext4, never written after the build: runs use
+# snapshot=on) and the stamp file "ready".
+# Env: TARVEN_VM32_SUITE   bookworm (default) or trixie
+#      TARVEN_VM32_MIRROR  Debian mirror for the guest (default: the one the host's apt uses)
 #
 # Exit codes: 0 image ready; 3 the image cannot be built (reason printed); 2 bad usage.
 set -euo pipefail
@@ -16,22 +19,40 @@ set -euo pipefail
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # shellcheck source=../apt-retry.sh
 . "$HERE/../apt-retry.sh"
-SUITE=bookworm
-# wine32 and the 32-bit libraries it loads for windows; installed offline in the first boot, because their
-# maintainer scripts run 32-bit code, which the build host may not be able to execute.
-I386_PACKAGES="wine32:i386 libx11-6:i386 libxext6:i386 libxrender1:i386 libxrandr2:i386 libxi6:i386
-  libxcursor1:i386 libxfixes3:i386 libxinerama1:i386 libxcomposite1:i386 libxxf86vm1:i386
-  libfreetype6:i386 libfontconfig1:i386 libgnutls30:i386"
-AMD64_PACKAGES="linux-image-amd64 wine wine64 fonts-wine xvfb x11-apps imagemagick procps bash coreutils python3
-  util-linux kmod libx11-6 libxext6 libxrender1 libxrandr2 libxi6 libxcursor1 libxfixes3 libxinerama1
-  libxcomposite1 libxxf86vm1 libfreetype6 libfontconfig1 libgnutls30"
+# shellcheck source=debian.sh
+. "$HERE/debian.sh"
+SUITE=${TARVEN_VM32_SUITE:-bookworm}
+case "$SUITE" in
+bookworm)
+    # wine32 and the 32-bit libraries it loads for windows; installed offline in the first boot, because their
+    # maintainer scripts run 32-bit code, which the build host may not be able to execute.
+    I386_PACKAGES=$(grep -v '^#' "$HERE/wine32-packages.txt")
+    AMD64_PACKAGES="linux-image-amd64 wine wine64 fonts-wine xvfb x11-apps imagemagick procps bash coreutils
+      python3 util-linux kmod libx11-6 libxext6 libxrender1 libxrandr2 libxi6 libxcursor1 libxfixes3 libxinerama1
+      libxcomposite1 libxxf86vm1 libfreetype6 libfontconfig1 libgnutls30"
+    I386_HERE=          # installed in the first boot
+    PREFIXES="win32 win64" ;;
+trixie)
+    # console programs (.NET); Wine 10 itself comes with tools/wine10's root. Debian 13's wine32 installs
+    # without running 32-bit code but for a few postinst steps, which the first boot runs again: installing
+    # it here saves minutes of the emulated first boot.
+    I386_PACKAGES="wine32:i386 libgnutls30t64:i386"
+    AMD64_PACKAGES="linux-image-amd64 fonts-wine xvfb procps util-linux kmod"
+    I386_HERE=1
+    PREFIXES="win32 win64" ;;
+*) echo "vm32-image: TARVEN_VM32_SUITE must be bookworm or trixie" >&2; exit 2 ;;
+esac
+WINE10_ROOT=$HERE/../wine10/build-root.sh
 
 say() { echo "vm32-image: $*" >&2; }
 die() { echo "vm32-image: ERROR: $*" >&2; exit 3; }
 
 cache_base() { echo "${TARVEN_VM32_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/tarven-vm32}"; }
 image_hash() {
-    (cd "$HERE" && for f in build-image.sh guest/init.sh ../../tests/wine/wine-prefix.sh; do echo "== $f"; cat "$f"; done) | sha256sum | cut -c1-16
+    { echo "suite $SUITE"
+      [ "$SUITE" != trixie ] || echo "root $(basename "$("$WINE10_ROOT" --print-dir)")"
+      cd "$HERE" && for f in build-image.sh debian.sh wine32-packages.txt guest/init.sh ../../tests/wine/wine-prefix.sh; do echo "== $f"; cat "$f"; done
+    } | sha256sum | cut -c1-16
 }
 
 BASE=$(cache_base)
@@ -53,28 +74,17 @@ fi
 if [ "$(id -u)" != 0 ]; then
     command -v sudo >/dev/null || die "building the image needs root and there is no sudo"
     say "building the image needs root: re-running through sudo"
-    exec sudo env TARVEN_VM32_CACHE="$BASE" TARVEN_VM32_OWNER="$(id -u):$(id -g)" \
-        ${TARVEN_VM32_MIRROR:+TARVEN_VM32_MIRROR="$TARVEN_VM32_MIRROR"} bash "$0" "$@"
+    exec sudo env TARVEN_VM32_CACHE="$BASE" TARVEN_VM32_OWNER="$(id -u):$(id -g)" TARVEN_VM32_SUITE="$SUITE" \
+        ${TARVEN_VM32_MIRROR:+TARVEN_VM32_MIRROR="$TARVEN_VM32_MIRROR"} \
+        ${TARVEN_WINE10_CACHE:+TARVEN_WINE10_CACHE="$TARVEN_WINE10_CACHE"} bash "$0" "$@"
 fi
 
 T0=$(date +%s)
 elapsed() { echo "$(( $(date +%s) - T0 ))s"; }
 
 # ---- host packages ----
-need_pkgs=()
-for pair in qemu-system-x86_64:qemu-system-x86 debootstrap:debootstrap mkfs.ext4:e2fsprogs e2fsck:e2fsprogs \
-            flock:util-linux wget:wget sha256sum:coreutils; do
-    command -v "${pair%%:*}" >/dev/null 2>&1 || PATH="$PATH:/usr/sbin:/sbin" command -v "${pair%%:*}" >/dev/null 2>&1 \
-        || need_pkgs+=("${pair#*:}")
-done
-export PATH="$PATH:/usr/sbin:/sbin"
-if [ ${#need_pkgs[@]} -gt 0 ]; then
-    say "installing host packages: ${need_pkgs[*]}"
-    export DEBIAN_FRONTEND=noninteractive
-    apt_retry timeout 300 apt-get update -qq || say "apt-get update failed; trying the install with the indexes that arrived"
-    apt_retry timeout 900 apt-get install -y -qq --no-install-recommends "${need_pkgs[@]}" >&2 \
-        || die "cannot install host packages: ${need_pkgs[*]}"
-fi
+host_tools qemu-system-x86_64:qemu-system-x86 debootstrap:debootstrap mkfs.ext4:e2fsprogs e2fsck:e2fsprogs \
+    flock:util-linux wget:wget sha256sum:coreutils
 
 # ---- one builder at a time per hash ----
 mkdir -p "$BASE"
@@ -90,15 +100,7 @@ avail_kb=$(df -Pk "$BASE" | awk 'NR==2 {print $4}')
 [ "${avail_kb:-0}" -ge $((6 * 1024 * 1024)) ] || die "need 6 GiB free under $BASE, have $((avail_kb / 1024)) MiB"
 
 # ---- mirror ----
-find_uri() {  # $1: awk regex the URI must match
-    { cat /etc/apt/sources.list 2>/dev/null
-      cat /etc/apt/sources.list.d/*.list /etc/apt/sources.list.d/*.sources 2>/dev/null; } |
-    awk -v re="$1" '/^[[:space:]]*#/ {next}
-        /^deb[[:space:]]/ { for (i = 2; i <= NF; i++) if ($i ~ /^[a-z+]+:\/\//) { print $i; break } }
-        /^URIs:/ { for (i = 2; i <= NF; i++) print $i }' | sed 's:/*$::' | grep -E "$1" | head -1 || true
-}
-MIRROR=${TARVEN_VM32_MIRROR:-$(find_uri '/debian$')}
-MIRROR=${MIRROR:-http://deb.debian.org/debian}
+MIRROR=${TARVEN_VM32_MIRROR:-$(debian_mirror)}
 say "mirror: $MIRROR"
 timeout 30 wget -q -O /dev/null "$MIRROR/dists/$SUITE/Release" || die "cannot reach the Debian mirror $MIRROR"
 
@@ -137,33 +139,26 @@ mkdir -p "$BUILD"
 LOG="$BUILD/build.log"
 : >"$LOG"
 
-say "debootstrap $SUITE (minbase, amd64) ... [log: $LOG]"
-# each try starts from an empty folder: a debootstrap cut short leaves a half-made root behind
-debootstrap_fresh() {
-    rm -rf --one-file-system "$ROOT"
-    timeout 1500 debootstrap --variant=minbase --arch=amd64 "$SUITE" "$ROOT" "$MIRROR"
-}
-APT_RETRY_LOG=$LOG apt_retry debootstrap_fresh \
-    || die "debootstrap failed (see log above)"
-say "debootstrap done ($(elapsed))"
-
-# The main and updates suites only, for both architectures: the VM runs offline, so it needs no security
-# suite, whose i386 index a mirror may hold out of step for hours; and multiarch needs the amd64 and i386
-# twins of a package at the same version, which one set of suites gives.
-{
-    echo "deb $MIRROR $SUITE main"
-    echo "deb $MIRROR $SUITE-updates main"
-} >"$ROOT/etc/apt/sources.list"
-cat >"$ROOT/etc/apt/apt.conf.d/90tarven" <<'EOF'
-APT::Install-Recommends "false";
-APT::Install-Suggests "false";
-Acquire::Retries "3";
-Acquire::http::Timeout "30";
-Acquire::Languages "none";
-EOF
-printf '#!/bin/sh\nexit 101\n' >"$ROOT/usr/sbin/policy-rc.d"; chmod +x "$ROOT/usr/sbin/policy-rc.d"
-echo tarven-vm32 >"$ROOT/etc/hostname"
-printf '127.0.0.1 localhost\n127.0.1.1 tarven-vm32\n' >"$ROOT/etc/hosts"
+if [ "$SUITE" = trixie ]; then
+    # a copy of tools/wine10's root (Wine 10 installed), without the Wine prefixes it made for its chroot runs
+    "$WINE10_ROOT" || die "the Wine 10 root cannot be built"
+    WINE10_DIR=$("$WINE10_ROOT" --print-dir)
+    say "copying the Wine 10 root $WINE10_DIR/root ... [log: $LOG]"
+    (flock -s 8 && cp -a --reflink=auto "$WINE10_DIR/root" "$ROOT") 8<"$WINE10_DIR/../.$(basename "$WINE10_DIR").lock" \
+        || die "cannot copy the Wine 10 root"
+    rm -rf "${ROOT:?}"/root/wine-*
+else
+    say "debootstrap $SUITE (minbase, amd64) ... [log: $LOG]"
+    # each try starts from an empty folder: a debootstrap cut short leaves a half-made root behind
+    debootstrap_fresh() {
+        rm -rf --one-file-system "$ROOT"
+        timeout 1500 debootstrap --variant=minbase --arch=amd64 "$SUITE" "$ROOT" "$MIRROR"
+    }
+    APT_RETRY_LOG=$LOG apt_retry debootstrap_fresh \
+        || die "debootstrap failed (see log above)"
+fi
+say "root done ($(elapsed))"
+root_settings "$ROOT" "$MIRROR" "$SUITE" tarven-vm32
 
 mount -t proc proc "$ROOT/proc"
 mount -t sysfs sys "$ROOT/sys"
@@ -181,15 +176,25 @@ apt_chroot timeout 900 apt-get install -y initramfs-tools kmod || die "installin
 sed -i 's/^MODULES=.*/MODULES=list/' "$ROOT/etc/initramfs-tools/initramfs.conf"
 printf 'virtio_pci\nvirtio_blk\next4\n' >>"$ROOT/etc/initramfs-tools/modules"
 
-say "apt: kernel, wine, xvfb, imagemagick ... ($(elapsed))"
+say "apt: the kernel and the guest's packages ($(elapsed))"
 # shellcheck disable=SC2086
 apt_chroot timeout 2400 apt-get install -y $AMD64_PACKAGES || die "installing the guest packages failed"
 in_chroot apt-get clean >>"$LOG" 2>&1
-say "apt: downloading wine32:i386 for the first boot ($(elapsed))"
-# shellcheck disable=SC2086
-apt_chroot timeout 1200 apt-get install -y --download-only $I386_PACKAGES || die "downloading wine32:i386 failed"
 mkdir -p "$ROOT/var/lib/tarven-vm32"
+if [ -n "$I386_HERE" ]; then
+    say "apt: wine32:i386 ($(elapsed))"
+    # shellcheck disable=SC2086
+    apt_chroot timeout 1800 apt-get install -y $I386_PACKAGES || die "installing wine32:i386 failed"
+    # the packages whose postinst could not run its 32-bit helper here: the first boot configures them again
+    grep -aoE '/var/lib/dpkg/info/[^ /]+\.postinst: [0-9]+: .*Exec format error' "$LOG" \
+        | sed -E 's:^/var/lib/dpkg/info/([^ /]+)\.postinst.*:\1:' | sort -u >"$ROOT/var/lib/tarven-vm32/reconfigure"
+else
+    say "apt: downloading wine32:i386 for the first boot ($(elapsed))"
+    # shellcheck disable=SC2086
+    apt_chroot timeout 1200 apt-get install -y --download-only $I386_PACKAGES || die "downloading wine32:i386 failed"
+fi
 echo $I386_PACKAGES >"$ROOT/var/lib/tarven-vm32/i386-packages"
+echo "$PREFIXES" >"$ROOT/var/lib/tarven-vm32/prefixes"
 unmount_chroot
 
 install -m 0755 "$HERE/guest/init.sh" "$ROOT/sbin/tarven-init"
@@ -208,19 +213,28 @@ mkfs.ext4 -q -F -L tarvenroot -d "$ROOT" "$BUILD/rootfs.ext4" "${size_mb}M" >>"$
 rm -rf --one-file-system "$ROOT"
 
 # ---- first boot (writable): install wine32:i386 offline, make the win32 prefix, clean apt ----
-say "first boot: installing wine32:i386 and making the win32 and win64 prefixes (a few minutes) ($(elapsed))"
+say "first boot: installing wine32:i386 and making the Wine prefixes ($PREFIXES; minutes) ($(elapsed))"
 CTL="$BUILD/ctl"; mkdir -p "$CTL"
 cp "$HERE/../../tests/wine/wine-prefix.sh" "$CTL/"
-timeout 1800 qemu-system-x86_64 -cpu max,-smap -smp 2 -m 3G -nic none -nographic -no-reboot \
-    -kernel "$BUILD/vmlinuz" -initrd "$BUILD/initrd.img" \
-    -append "console=ttyS0 root=/dev/vda rootfstype=ext4 rw init=/sbin/tarven-init panic=1 quiet mitigations=off fsck.mode=skip tarven_mode=firstboot" \
-    -drive file="$BUILD/rootfs.ext4",format=raw,if=virtio \
-    -virtfs local,path="$CTL",mount_tag=tarvenctl,security_model=none \
-    </dev/null >"$BUILD/firstboot.console" 2>&1 &
-QEMU_PID=$!
-wait "$QEMU_PID" || true
-QEMU_PID=
-tr -d '\r' <"$BUILD/firstboot.console" >>"$LOG"
+first_boot() {
+    timeout 1800 qemu-system-x86_64 -cpu max,-smap -smp 2 -m 3G -nic none -nographic -no-reboot \
+        -kernel "$BUILD/vmlinuz" -initrd "$BUILD/initrd.img" \
+        -append "console=ttyS0 root=/dev/vda rootfstype=ext4 rw init=/sbin/tarven-init panic=1 quiet mitigations=off fsck.mode=skip tarven_mode=firstboot" \
+        -drive file="$BUILD/rootfs.ext4",format=raw,if=virtio \
+        -virtfs local,path="$CTL",mount_tag=tarvenctl,security_model=none \
+        </dev/null >"$BUILD/firstboot.console" 2>&1 &
+    QEMU_PID=$!
+    wait "$QEMU_PID" || true
+    QEMU_PID=
+    tr -d '\r' <"$BUILD/firstboot.console" >>"$LOG"
+}
+first_boot
+# Under software emulation the kernel now and then dies early in its boot (an int3 oops while it
+# patches its own code on two CPUs), before the guest's init has touched the disk: boot again.
+if [ ! -f "$CTL/firstboot.ok" ] && ! grep -q 'vm32-guest: up after' "$BUILD/firstboot.console"; then
+    say "the guest died while booting; booting it again"
+    first_boot
+fi
 if [ ! -f "$CTL/firstboot.ok" ]; then
     say "first boot console (last lines):"; tr -d '\r' <"$BUILD/firstboot.console" | tail -n 30 >&2
     die "the first boot did not finish (wine32 install or wineboot failed, or the VM did not boot)"

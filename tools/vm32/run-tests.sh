@@ -6,8 +6,9 @@
 #
 # MANIFEST: one test per line, "NAME<TAB>WORKDIR<TAB>SHELL-COMMAND"; empty lines and lines starting with "#"
 #   are skipped. NAME: letters, digits, "._+-". WORKDIR: absolute path under the shared root. The command runs
-#   as `bash -c COMMAND` in WORKDIR with WINEPREFIX (a ready win32 prefix), WINEARCH=win32, WINEDEBUG=-all,
-#   WINEDLLOVERRIDES="mscoree=;mshtml=", DISPLAY (a running Xvfb) and TARVEN_WIN32=1 set; the command may
+#   as `bash -c COMMAND` in WORKDIR with Wine's settings of a win32 prefix (wine_env of tests/wine/wine-prefix.sh:
+#   WINEPREFIX a ready win32 prefix, WINEARCH=win32, WINEDEBUG=-all, WINEDLLOVERRIDES="mscoree=;mshtml="),
+#   DISPLAY (a running Xvfb) and TARVEN_WIN32=1 set; the command may
 #   override them (e.g. `WINEDEBUG=err+seh wine ./ui_test.exe`). All tests run in one boot, one after another.
 # RESULTS_DIR: gets NAME.rc (the command's exit code; 124/137 when it hit the per-test limit, 127 when WORKDIR
 #   is missing) and NAME.log (its stdout+stderr), plus vm32-console.log (the VM's console) in VM mode.
@@ -123,4 +124,11 @@ say "win32 tests: in a qemu VM"
 vm_image
 stage_control "$WORK/ctl"
 boot_vm "$WORK/ctl"
+if [ ! -f "$WORK/ctl/booted" ] && [ -z "$timed_out" ]; then
+    # Under software emulation the guest's kernel now and then dies early in its boot (an int3 oops while
+    # it patches its own code on two CPUs); nothing has run yet, so it is booted once more.
+    say "the guest died while booting; booting it again"
+    last_console
+    boot_vm "$WORK/ctl"
+fi
 collect_vm_results "$WORK/ctl"

@@ -1,6 +1,7 @@
 #include "MappedFile.h"
 
 #include <cstring>
+#include <utility>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -94,15 +95,7 @@ void CutAndClose(std::intptr_t fd, std::uint64_t length) {
 MappedFile& MappedFile::operator=(MappedFile&& other) noexcept {
   if (this == &other) return *this;
   Close();
-  file_ = other.file_;
-  size_ = other.size_;
-  viewOffset_ = other.viewOffset_;
-  view_ = other.view_;
-  end_ = other.end_;
-  limit_ = other.limit_;
-  other.file_ = kNoFile;
-  other.size_ = other.viewOffset_ = 0;
-  other.view_ = other.end_ = other.limit_ = nullptr;
+  m_ = std::exchange(other.m_, Mapping{});
   return *this;
 }
 
@@ -111,21 +104,21 @@ char* MappedFile::Grow(std::size_t length) {
   if (!IsOpen() || length > kWindow - kGranularity) return nullptr;
   const std::uint64_t text = Length();
   if (!Map(text - text % kGranularity)) return nullptr;
-  return end_;
+  return m_.end;
 }
 
 bool MappedFile::Map(std::uint64_t offset) {
   const std::uint64_t text = Length();
   Unmap();
-  viewOffset_ = text;  // Length() while no window is mapped
+  m_.viewOffset = text;  // Length() while no window is mapped
   const std::uint64_t windowEnd = offset + kWindow;
   // The file is extended by writing newlines there before it is mapped: the file holds its
   // blocks before the map is stored to (a full disk fails here, not as a fault in a later
   // store), and a reader never sees its new part as NUL bytes.
   void* view = nullptr;
 #ifdef _WIN32
-  HANDLE file = reinterpret_cast<HANDLE>(file_);
-  if (!WriteNewlines(file, size_, windowEnd)) return false;
+  HANDLE file = reinterpret_cast<HANDLE>(m_.file);
+  if (!WriteNewlines(file, m_.size, windowEnd)) return false;
   HANDLE mapping = CreateFileMappingW(file, nullptr, PAGE_READWRITE, 0, 0, nullptr);
   if (!mapping) return false;
   view = MapViewOfFile(mapping, FILE_MAP_WRITE, static_cast<DWORD>(offset >> 32),
@@ -133,38 +126,38 @@ bool MappedFile::Map(std::uint64_t offset) {
   CloseHandle(mapping);  // the view holds it
   if (!view) return false;
 #else
-  const int fd = static_cast<int>(file_);
-  if (!WriteNewlines(fd, size_, windowEnd)) return false;
+  const int fd = static_cast<int>(m_.file);
+  if (!WriteNewlines(fd, m_.size, windowEnd)) return false;
   view = mmap(nullptr, kWindow, PROT_READ | PROT_WRITE, MAP_SHARED, fd, static_cast<off_t>(offset));
   if (view == MAP_FAILED) return false;
 #endif
-  view_ = static_cast<char*>(view);
-  limit_ = view_ + kWindow;
-  end_ = view_ + (text - offset);
-  viewOffset_ = offset;
+  m_.view = static_cast<char*>(view);
+  m_.limit = m_.view + kWindow;
+  m_.end = m_.view + (text - offset);
+  m_.viewOffset = offset;
   // Its new part stored to once more, now: the first store to each page of a map costs a
   // fault (on a virtual machine, an exit to the host, several us), and so it is made here,
   // once per window, rather than in the middle of a transfer.
-  std::memset(view_ + (size_ - offset), kPadding, static_cast<std::size_t>(windowEnd - size_));
-  size_ = windowEnd;
+  std::memset(m_.view + (m_.size - offset), kPadding, static_cast<std::size_t>(windowEnd - m_.size));
+  m_.size = windowEnd;
   return true;
 }
 
 void MappedFile::Unmap() {
-  if (!view_) return;
+  if (!m_.view) return;
 #ifdef _WIN32
-  UnmapViewOfFile(view_);
+  UnmapViewOfFile(m_.view);
 #else
-  munmap(view_, kWindow);
+  munmap(m_.view, kWindow);
 #endif
-  view_ = end_ = limit_ = nullptr;
+  m_.view = m_.end = m_.limit = nullptr;
 }
 
 bool MappedFile::Open(const std::string& path) {
   Close();
-  file_ = CreateEmpty(path);
+  m_.file = CreateEmpty(path);
   if (!IsOpen()) return false;
-  size_ = viewOffset_ = 0;
+  m_.size = m_.viewOffset = 0;
   if (Map(0)) return true;
   Close();
   return false;
@@ -174,9 +167,9 @@ void MappedFile::Close() {
   if (!IsOpen()) return;
   const std::uint64_t text = Length();
   Unmap();
-  CutAndClose(file_, text);
-  file_ = kNoFile;
-  size_ = viewOffset_ = 0;
+  CutAndClose(m_.file, text);
+  m_.file = kNoFile;
+  m_.size = m_.viewOffset = 0;
 }
 
 }  // namespace sim

@@ -26,7 +26,7 @@ class MappedFile {
   // Creates the file at path, or empties it, and maps its first window (closing one open
   // before). False when it cannot be created or mapped.
   bool Open(const std::string& path);
-  bool IsOpen() const { return file_ != kNoFile; }
+  bool IsOpen() const { return m_.file != kNoFile; }
   // Closes the file, cut to the text's length; nothing when none is open.
   void Close();
 
@@ -34,10 +34,10 @@ class MappedFile {
   // what the caller wrote there once it calls Extend with the end. Null when the file is not
   // open or cannot grow (the disk is full).
   char* Room(std::size_t length) {
-    return length <= static_cast<std::size_t>(limit_ - end_) ? end_ : Grow(length);
+    return length <= static_cast<std::size_t>(m_.limit - m_.end) ? m_.end : Grow(length);
   }
-  void Extend(char* end) { end_ = end; }
-  std::uint64_t Length() const { return viewOffset_ + static_cast<std::uint64_t>(end_ - view_); }
+  void Extend(char* end) { m_.end = end; }
+  std::uint64_t Length() const { return m_.viewOffset + static_cast<std::uint64_t>(m_.end - m_.view); }
 
  private:
   static constexpr std::intptr_t kNoFile = -1;  // as a descriptor, and as a Windows handle
@@ -46,12 +46,16 @@ class MappedFile {
   bool Map(std::uint64_t offset);  // the window at offset, the file extended to hold it
   void Unmap();
 
-  std::intptr_t file_ = kNoFile;   // a descriptor, or a HANDLE on Windows
-  std::uint64_t size_ = 0;         // the file's length: the text, then newlines
-  std::uint64_t viewOffset_ = 0;   // where in the file view_ starts
-  char* view_ = nullptr;           // the mapped window
-  char* end_ = nullptr;            // the text's end, in the window
-  char* limit_ = nullptr;          // the window's end
+  // Where the file and its window are: a plain value, moved whole.
+  struct Mapping {
+    std::intptr_t file = kNoFile;   // a descriptor, or a HANDLE on Windows
+    std::uint64_t size = 0;         // the file's length: the text, then newlines
+    std::uint64_t viewOffset = 0;   // where in the file view starts
+    char* view = nullptr;           // the mapped window
+    char* end = nullptr;            // the text's end, in the window
+    char* limit = nullptr;          // the window's end
+  };
+  Mapping m_;
 };
 
 }  // namespace sim

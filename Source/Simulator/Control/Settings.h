@@ -18,7 +18,12 @@ struct Setting {
                           // description, with text to be typed as it stands in `backquotes`
   const char* byDefault;  // what a fresh simulated PC has, as this setting's text; "" for none
   const char* meaning;    // a note on the values, or ""
-  void (*apply)(SimulatedPc& pc, const std::string& value);
+  // Sets it on pc; false when value does not read as one of values (what it could read of it
+  // is set all the same, as a program started with such a variable has always found it).
+  bool (*apply)(SimulatedPc& pc, const std::string& value);
+  // What pc has, as this setting's text; null for the settings of one program's own view (its
+  // waveform, which PC it joins), which a running PC cannot take.
+  std::string (*show)(const SimulatedPc& pc);
 };
 
 // Every setting, in the order they are applied.
@@ -30,5 +35,15 @@ void Apply(SimulatedPc& pc, const char* variable, const std::string& value);
 
 // Applies the TARVEN_SIM_* environment variables that are set to pc.
 void ConfigureFromEnvironment(SimulatedPc& pc);
+
+// The setting a script names by key: the variable in lower case without TARVEN_SIM_
+// ("port_access"); null when none is.
+const Setting* SettingOfKey(const std::string& key);
+std::string KeyOf(const Setting& setting);
+
+// Sets each "key=value" of assignments on pc, all or none: false, with pc as it was, when one
+// names no setting a running PC takes or its value does not read; *error then says which and
+// what it takes.
+bool SetKeys(SimulatedPc& pc, const std::vector<std::string>& assignments, std::string* error);
 
 }  // namespace sim

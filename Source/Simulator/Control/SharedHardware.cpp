@@ -2,25 +2,17 @@
 
 #include "Simulator.h"
 
+#include <cstdlib>
+
 #ifdef _WIN32
 #include <windows.h>
 #endif
 
 namespace sim {
 
-void SaveHardware(const SimulatedPc& pc, SharedHardware& block) {
-  block.parallelPort = pc.parallelPort;
-  block.superIo = pc.superIo;
-  pc.tuner.SaveShared(block.tuner);
-  pc.monitor.SaveShared(block.monitor);
-}
+void SaveHardware(const SimulatedPc& pc, SharedHardware& block) { block = pc; }
 
-void LoadHardware(const SharedHardware& block, SimulatedPc& pc) {
-  pc.parallelPort = block.parallelPort;
-  pc.superIo = block.superIo;
-  pc.tuner.LoadShared(block.tuner);
-  pc.monitor.LoadShared(block.monitor);
-}
+void LoadHardware(const SharedHardware& block, SimulatedPc& pc) { static_cast<SharedHardware&>(pc) = block; }
 
 void ShareHardware(SimulatedPc& pc, SharedHardware& block, void* lock, bool fresh) {
   if (fresh)
@@ -31,26 +23,42 @@ void ShareHardware(SimulatedPc& pc, SharedHardware& block, void* lock, bool fres
   pc.sharedLock = lock;
 }
 
+std::string WindowPcName() {
+  const char* named = std::getenv("TARVEN_SIM_SHARED");
+  return named && *named ? named : kWindowPc;
+}
+
 #ifdef _WIN32
 
 namespace {
 
-// The mapped memory: the hardware, once made.
-struct NamedBlock {
-  LONG made;
-  SharedHardware hardware;
-};
+std::string ObjectName(const std::string& name, const char* suffix) { return "Local\\TarvenSim." + name + suffix; }
 
 }  // namespace
 
+bool WindowRunning(const std::string& name) {
+  HANDLE mark = OpenEventA(SYNCHRONIZE, FALSE, ObjectName(name, ".window").c_str());
+  if (mark) CloseHandle(mark);
+  return mark != nullptr;
+}
+
+void* HoldWindowMark(const std::string& name) {
+  return CreateEventA(nullptr, TRUE, FALSE, ObjectName(name, ".window").c_str());
+}
+
+bool SharedPcExists(const std::string& name) {
+  HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, ObjectName(name, "").c_str());
+  if (mapping) CloseHandle(mapping);
+  return mapping != nullptr;
+}
+
 // Local\: the processes of one session share a simulated PC, as they share a desktop.
 bool ShareHardwareNamed(SimulatedPc& pc, const std::string& name) {
-  const std::string prefix = "Local\\TarvenSim." + name;
-  HANDLE lock = CreateMutexA(nullptr, FALSE, (prefix + ".lock").c_str());
+  HANDLE lock = CreateMutexA(nullptr, FALSE, ObjectName(name, ".lock").c_str());
   if (!lock) return false;
   HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                      sizeof(NamedBlock), prefix.c_str());
-  void* view = mapping ? MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(NamedBlock)) : nullptr;
+                                      sizeof(PcBlock), ObjectName(name, "").c_str());
+  void* view = mapping ? MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(PcBlock)) : nullptr;
   if (!view) {
     if (mapping) CloseHandle(mapping);
     CloseHandle(lock);
@@ -58,10 +66,11 @@ bool ShareHardwareNamed(SimulatedPc& pc, const std::string& name) {
   }
   // The handles stay open for the life of the process: the block lives as long as one of the
   // processes that share it.
-  auto* block = static_cast<NamedBlock*>(view);
+  auto* block = static_cast<PcBlock*>(view);
   LockHardware(lock);
   ShareHardware(pc, block->hardware, lock, block->made == 0);
   block->made = 1;
+  pc.records = &block->records;
   UnlockHardware(lock);
   return true;
 }
@@ -79,6 +88,9 @@ void UnlockHardware(void* lock) {
 #else
 
 bool ShareHardwareNamed(SimulatedPc&, const std::string&) { return false; }
+bool WindowRunning(const std::string&) { return false; }
+void* HoldWindowMark(const std::string&) { return nullptr; }
+bool SharedPcExists(const std::string&) { return false; }
 void LockHardware(void*) {}
 void UnlockHardware(void*) {}
 

@@ -10,6 +10,7 @@
 
 #include "Settings.h"
 #include "Simulator.h"
+#include "TarvenK3Functions.h"
 
 using sim::Pc;
 
@@ -71,7 +72,7 @@ extern "C" void __cdecl TarvenSim_SetTuner(int presence) {
 extern "C" void __cdecl TarvenSim_ClearStations(void) { Set("TARVEN_SIM_STATIONS", ""); }
 extern "C" void __cdecl TarvenSim_AddStation(int band, int frequency, int stereo) {
   const sim::StandInCall call;
-  call.pc.tuner.stations.push_back({band == 0 ? sim::kFmBand : sim::kAmBand, frequency, stereo != 0});
+  call.pc.tuner.stations.push_back({band == TCX_BAND_FM ? sim::kFmBand : sim::kAmBand, frequency, stereo != 0});
 }
 extern "C" void __cdecl TarvenSim_SetTunerSlowCounter(int slow) {
   Set("TARVEN_SIM_TUNER_COUNTER", slow ? "slow" : "fast");

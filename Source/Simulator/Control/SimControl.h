@@ -41,7 +41,7 @@ void __cdecl TarvenSim_GetMonitor(int* tilt, int* dayLevel, int* nightLevel);
  * or low. */
 enum { TARVENSIM_TUNER_PRESENT = 0, TARVENSIM_TUNER_ABSENT_HIGH = 1, TARVENSIM_TUNER_ABSENT_LOW = 2 };
 void __cdecl TarvenSim_SetTuner(int presence);
-/* The stations on the air. band: 0 FM (frequency in 10 kHz steps), 1 AM (in kHz). */
+/* The stations on the air. band: TCX_BAND_FM (frequency in 10 kHz steps) or TCX_BAND_AM (in kHz). */
 void __cdecl TarvenSim_ClearStations(void);
 void __cdecl TarvenSim_AddStation(int band, int frequency, int stereo);
 /* A slow counter: the first status read of each count reports the indicator bit set. */

@@ -1,6 +1,7 @@
 #include "Simulator.h"
 
 #include <chrono>
+#include <cstdio>
 #include <thread>
 #include <utility>
 
@@ -44,8 +45,11 @@ void SimulatedPc::WritePort(std::uint16_t port, std::uint8_t value) {
     case SuperIo::kDataPort: superIo.WriteData(value); break;
     case ParallelPort::kDataPort: {
       parallelPort.data = value;
-      const std::string rejected = tuner.DriveLines(value);
+      parallelPort.dataWritten = true;
+      const std::size_t transfers = tunerLog.transfers.size();
+      const std::string rejected = tuner.DriveLines(value, tunerLog);
       if (!rejected.empty()) Fault("tuner: " + rejected);
+      if (records && tunerLog.transfers.size() != transfers) RecordTransfer(tunerLog.transfers.back());
       break;
     }
     case ParallelPort::kControlPort: parallelPort.control = value; break;
@@ -65,9 +69,18 @@ bool SimulatedPc::StartVcd(const std::string& path) {
 
 void SimulatedPc::Sleep(std::uint32_t milliseconds) {
   trace.Call("Sleep", milliseconds);
-  tuner.clockMs += milliseconds;
+  tunerLog.clockMs += milliseconds;
   if (realSleeps) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
   vcd.Wait(std::uint64_t{milliseconds} * 1000);
+}
+
+// "tuner 28: BE 28 8E 70", and a status read as the bytes the tuner answered.
+void SimulatedPc::RecordTransfer(const TunerTransfer& transfer) {
+  char text[48];
+  int length = std::snprintf(text, sizeof text, "tuner %02X:", transfer.address);
+  for (const std::uint8_t byte : transfer.bytes)
+    length += std::snprintf(text + length, sizeof text - static_cast<std::size_t>(length), " %02X", byte);
+  Record(text);
 }
 
 void SimulatedPc::Fault(std::string what) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -19,15 +20,14 @@
 
 namespace sim {
 
-class SimulatedPc {
+// Its hardware (SharedHardware: port access, the Super I/O chip, the parallel port with the
+// tuner on its lines, the monitor unit) is a base of plain values, which a PC that shares it
+// loads and saves whole.
+class SimulatedPc : public SharedHardware {
  public:
-  bool portAccessGranted = true;  // whether InitializeWinIo succeeds
   bool portIoInitialized = false;
 
-  SuperIo superIo;
-  ParallelPort parallelPort;
-  Tuner tuner;  // on the parallel port's lines
-  MonitorUnit monitor;
+  TunerLog tunerLog;  // what this PC saw of the tuner
   Trace trace;
   VcdWriter vcd;  // the port's lines as a waveform file, while one is being written
 
@@ -60,6 +60,22 @@ class SimulatedPc {
   // unlocked. BeginCall returns whether it was; EndCall takes that.
   SharedHardware* sharedHardware = nullptr;
   void* sharedLock = nullptr;
+
+  // The records of the programs on a PC shared by name, which the window shows; null when
+  // unshared. Written inside a call, under the block's lock.
+  PcRecords* records = nullptr;
+  void Record(const std::string& text) {
+    if (records) records->Record(text);
+  }
+  // A call into the stand-ins as the log shows it: printf's format and arguments.
+  template <typename... Args>
+  void RecordCall(const char* format, Args... args) {
+    if (!records) return;
+    char text[96];
+    std::snprintf(text, sizeof text, format, args...);
+    records->Record(text);
+  }
+  ProgramRecord* ThisProgram() { return records ? records->ThisProgram() : nullptr; }
   bool BeginCall() {
     if (!sharedHardware) return false;
     LoadShared();
@@ -72,6 +88,7 @@ class SimulatedPc {
  private:
   void LoadShared();
   void SaveShared();
+  void RecordTransfer(const TunerTransfer& transfer);
 };
 
 // The one simulated PC of the process. Created on first use, configured from the environment.

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 namespace sim {
 namespace {
@@ -61,20 +62,8 @@ int Decimal(std::uint64_t time, char* out) {
 
 VcdWriter& VcdWriter::operator=(VcdWriter&& other) noexcept {
   if (this == &other) return *this;
-  Close();
-  file_ = static_cast<MappedFile&&>(other.file_);
-  now_ = other.now_;
-  stamped_ = other.stamped_;
-  clockTextTime_ = other.clockTextTime_;
-  clockTextLength_ = other.clockTextLength_;
-  std::memcpy(clockText_, other.clockText_, sizeof(clockText_));
-  shown_ = other.shown_;
-  transferUnderWay_ = other.transferUnderWay_;
-  clockFellAtRest_ = other.clockFellAtRest_;
-  resting_ = other.resting_;
-  restingSince_ = other.restingSince_;
-  upToDate_ = other.upToDate_;
-  return *this;
+  this->~VcdWriter();
+  return *new (this) VcdWriter(static_cast<VcdWriter&&>(other));
 }
 
 bool VcdWriter::Open(const std::string& path, std::uint8_t data, std::uint8_t status) {

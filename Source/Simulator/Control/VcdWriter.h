@@ -23,7 +23,9 @@ namespace sim {
 class VcdWriter {
  public:
   VcdWriter() = default;
-  VcdWriter(VcdWriter&& other) noexcept { *this = static_cast<VcdWriter&&>(other); }
+  // A move takes the file whole (MappedFile's move leaves other without one); an assignment
+  // first ends the file this writer had.
+  VcdWriter(VcdWriter&& other) noexcept = default;
   VcdWriter& operator=(VcdWriter&& other) noexcept;
   VcdWriter(const VcdWriter&) = delete;
   VcdWriter& operator=(const VcdWriter&) = delete;

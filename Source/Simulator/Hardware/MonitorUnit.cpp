@@ -28,50 +28,29 @@ bool MonitorUnit::Close(std::uintptr_t handle) {
   return true;
 }
 
-void MonitorUnit::SaveShared(Shared& shared) const {
-  shared.present = present;
-  shared.failGetDevInfo = failGetDevInfo;
-  shared.failGetDevStatus = failGetDevStatus;
-  std::memset(shared.modelId, 0, sizeof(shared.modelId));
-  std::memcpy(shared.modelId, modelId.data(), std::min(modelId.size(), sizeof(shared.modelId)));
-  shared.fwMajor = fwMajor;
-  shared.fwSecond = fwSecond;
-  shared.fwThird = fwThird;
-  shared.tilt = tilt;
-  shared.dayLevel = dayLevel;
-  shared.nightLevel = nightLevel;
-  shared.statusWord = statusWord;
-  shared.flags = flags;
-  shared.handles = handles_;
+namespace {
+
+// Whether this read fails: always, or while failures are left.
+bool Fails(bool always, std::uint32_t& left) {
+  if (always) return true;
+  if (left == 0) return false;
+  --left;
+  return true;
 }
 
-void MonitorUnit::LoadShared(const Shared& shared) {
-  present = shared.present;
-  failGetDevInfo = shared.failGetDevInfo;
-  failGetDevStatus = shared.failGetDevStatus;
-  modelId.assign(shared.modelId, strnlen(shared.modelId, sizeof(shared.modelId)));
-  fwMajor = shared.fwMajor;
-  fwSecond = shared.fwSecond;
-  fwThird = shared.fwThird;
-  tilt = shared.tilt;
-  dayLevel = shared.dayLevel;
-  nightLevel = shared.nightLevel;
-  statusWord = shared.statusWord;
-  flags = shared.flags;
-  handles_ = shared.handles;
-}
+}  // namespace
 
-bool MonitorUnit::GetDevInfo(std::uint8_t record[16]) const {
-  if (failGetDevInfo) return false;
+bool MonitorUnit::GetDevInfo(std::uint8_t record[16]) {
+  if (!present || Fails(failGetDevInfo, devInfoFailuresLeft)) return false;
   std::memset(record, 0, 16);
-  std::memcpy(record, modelId.data(), std::min<std::size_t>(modelId.size(), 4));
+  std::memcpy(record, modelId.text.data(), modelId.text.size());
   record[4] = static_cast<std::uint8_t>((fwSecond & 0x0F) << 4 | (fwThird & 0x0F));
   record[5] = fwMajor;
   return true;
 }
 
-bool MonitorUnit::GetDevStatus(std::uint8_t record[9]) const {
-  if (failGetDevStatus) return false;
+bool MonitorUnit::GetDevStatus(std::uint8_t record[9]) {
+  if (!present || Fails(failGetDevStatus, devStatusFailuresLeft)) return false;
   std::memset(record, 0, 9);
   for (int i = 0; i < 4; ++i) record[i] = static_cast<std::uint8_t>(statusWord >> (8 * i));
   record[6] = static_cast<std::uint8_t>(dayLevel << 4 | nightLevel);
@@ -80,12 +59,14 @@ bool MonitorUnit::GetDevStatus(std::uint8_t record[9]) const {
 }
 
 bool MonitorUnit::Tilt(int steps) {
+  if (!present) return false;
   if (steps == 0 || std::abs(steps) > kMaxStepsPerCommand) return false;
   tilt = std::clamp(tilt + steps, 0, kTiltTopStop);
   return true;
 }
 
 bool MonitorUnit::SetBrightness(int day, int night) {
+  if (!present) return false;
   if (day > kMaxLevel || night > kMaxLevel) return false;
   dayLevel = day;
   nightLevel = night;

@@ -14,6 +14,7 @@ class ParallelPort {
   std::uint8_t data = 0x00;     // the data latch: the lines driven by the PC
   std::uint8_t status = 0x7B;   // status lines as read; bit 6 comes from the tuner's data-in line
   std::uint8_t control = 0x0C;  // control register
+  bool dataWritten = false;     // a program has driven the data lines since power-on
 };
 
 }  // namespace sim

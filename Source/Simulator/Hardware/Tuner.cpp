@@ -48,40 +48,19 @@ constexpr BandModel kAmModel = {kAmBand, 10800, 10350, 8, 5};
 
 }  // namespace
 
-std::string Tuner::DriveLines(std::uint8_t data) {
+std::string Tuner::DriveLines(std::uint8_t data, TunerLog& log) {
   const std::uint8_t was = decoder_.lines;
   decoder_.lines = data;
   if (presence != Presence::Present) return {};
   const bool enable = data & kEnableLine;
   const bool clock = data & kClockLine;
   std::string fault;
-  if (enable && !(was & kEnableLine)) fault = EnableRose();
-  if (!enable && (was & kEnableLine)) fault = EnableFell();
+  if (enable && !(was & kEnableLine)) fault = EnableRose(log);
+  if (!enable && (was & kEnableLine)) fault = EnableFell(log);
   if (clock && !(was & kClockLine)) ClockRose((data & kDataOutLine) != 0, enable);
   if (!clock && (was & kClockLine)) ClockFell(enable);
   if (!fault.empty()) ++malformed;
   return fault;
-}
-
-void Tuner::SaveShared(Shared& shared) const {
-  shared.presence = presence;
-  shared.slowCounter = slowCounter;
-  shared.stationCount = static_cast<int>(std::min<std::size_t>(stations.size(), kSharedStations));
-  std::copy_n(stations.begin(), shared.stationCount, shared.stations.begin());
-  shared.divisorFrame = divisorFrame;
-  shared.modeFrame = modeFrame;
-  shared.malformed = malformed;
-  shared.decoder = decoder_;
-}
-
-void Tuner::LoadShared(const Shared& shared) {
-  presence = shared.presence;
-  slowCounter = shared.slowCounter;
-  stations.assign(shared.stations.begin(), shared.stations.begin() + shared.stationCount);
-  divisorFrame = shared.divisorFrame;
-  modeFrame = shared.modeFrame;
-  malformed = shared.malformed;
-  decoder_ = shared.decoder;
 }
 
 bool Tuner::DataIn() const {
@@ -93,7 +72,7 @@ bool Tuner::DataIn() const {
   return decoder_.dataIn;
 }
 
-std::string Tuner::EnableRose() {
+std::string Tuner::EnableRose(TunerLog& log) {
   decoder_.dataBits = 0;
   decoder_.written = {};
   decoder_.phase = Phase::Ignore;
@@ -104,11 +83,11 @@ std::string Tuner::EnableRose() {
     decoder_.phase = Phase::Write;
   } else if (decoder_.address == kStatusAddress) {
     decoder_.phase = Phase::Read;
-    if (scriptedStatus.empty()) {
+    if (log.scriptedStatus.empty()) {
       decoder_.answer = ComputeStatus();
     } else {
-      decoder_.answer = scriptedStatus.front();
-      scriptedStatus.pop_front();
+      decoder_.answer = log.scriptedStatus.front();
+      log.scriptedStatus.pop_front();
     }
   } else {
     return "unknown address " + std::to_string(decoder_.address);
@@ -116,15 +95,15 @@ std::string Tuner::EnableRose() {
   return {};
 }
 
-std::string Tuner::EnableFell() {
+std::string Tuner::EnableFell(TunerLog& log) {
   std::string fault;
   if (decoder_.phase == Phase::Write) {
     if (decoder_.dataBits == kWrittenBits)
-      Store(decoder_.written);
+      Store(decoder_.written, log);
     else
       fault = "frame " + std::to_string(decoder_.address) + " of " + std::to_string(decoder_.dataBits) + " bits";
   } else if (decoder_.phase == Phase::Read) {
-    transfers.push_back({decoder_.address, {decoder_.answer.begin(), decoder_.answer.end()}, clockMs});
+    log.transfers.push_back({decoder_.address, {decoder_.answer.begin(), decoder_.answer.end()}, log.clockMs});
     if (decoder_.dataBits != kReadBits) fault = "status read of " + std::to_string(decoder_.dataBits) + " bits";
   }
   decoder_.phase = Phase::Address;
@@ -155,8 +134,8 @@ void Tuner::ClockFell(bool enable) {
   decoder_.dataIn = (decoder_.answer[decoder_.dataBits / kBitsPerByte] >> bit) & 1;
 }
 
-void Tuner::Store(const std::array<std::uint8_t, 4>& bytes) {
-  transfers.push_back({decoder_.address, {bytes.begin(), bytes.end()}, clockMs});
+void Tuner::Store(const std::array<std::uint8_t, 4>& bytes, TunerLog& log) {
+  log.transfers.push_back({decoder_.address, {bytes.begin(), bytes.end()}, log.clockMs});
   if (decoder_.address == kDivisorAddress) {
     divisorFrame = bytes;
     if ((bytes[3] & kRestartBits) == kRestartBits) decoder_.counterSettled = true;
@@ -166,10 +145,10 @@ void Tuner::Store(const std::array<std::uint8_t, 4>& bytes) {
   }
 }
 
-StatusBytes Tuner::ComputeStatus() const {
-  const BandModel& model = (modeFrame[3] & kAmBandBit) ? kAmModel : kFmModel;
-  const int divisor = divisorFrame[0] | divisorFrame[1] << 8;
-  const int tuned = divisor - model.ifSteps;
+namespace {
+
+// The carrier within the passband of the tuned frequency, the nearest one; null when none is.
+const Station* Received(const StationList& stations, const BandModel& model, int tuned) {
   const Station* received = nullptr;
   for (const Station& station : stations) {
     if (station.band != model.band || std::abs(tuned - station.frequency) > model.passbandSteps)
@@ -177,6 +156,25 @@ StatusBytes Tuner::ComputeStatus() const {
     if (!received || std::abs(tuned - station.frequency) < std::abs(tuned - received->frequency))
       received = &station;
   }
+  return received;
+}
+
+}  // namespace
+
+Tuner::Tuning Tuner::Tuned() const {
+  const BandModel& model = (modeFrame[3] & kAmBandBit) ? kAmModel : kFmModel;
+  const int divisor = divisorFrame[0] | divisorFrame[1] << 8;
+  if (divisor <= model.ifSteps) return {model.band, 0, false, false};  // not tuned since power-on
+  const Station* received = Received(stations, model, divisor - model.ifSteps);
+  return {model.band, divisor - model.ifSteps, received != nullptr,
+          received && received->stereo && model.band == kFmBand};
+}
+
+StatusBytes Tuner::ComputeStatus() const {
+  const BandModel& model = (modeFrame[3] & kAmBandBit) ? kAmModel : kFmModel;
+  const int divisor = divisorFrame[0] | divisorFrame[1] << 8;
+  const int tuned = divisor - model.ifSteps;
+  const Station* received = Received(stations, model, tuned);
   const bool counting = modeFrame[1] & kCounterOnBit;
   int count = 0;
   if (counting && received)

@@ -16,16 +16,9 @@
 #include <string>
 #include <vector>
 
+#include "Stations.h"
+
 namespace sim {
-
-enum RadioBand : int { kFmBand = 0, kAmBand = 1 };
-
-// A carrier on the air. Frequency in the band's unit: FM in 10 kHz steps, AM in kHz.
-struct Station {
-  RadioBand band;
-  int frequency;
-  bool stereo;  // only FM carries a stereo pilot
-};
 
 // One complete transfer the tuner took part in.
 struct TunerTransfer {
@@ -36,6 +29,18 @@ struct TunerTransfer {
 
 using StatusBytes = std::array<std::uint8_t, 6>;
 
+// What one PC sees of the tuner, kept with that PC when several share the tuner: every
+// transfer in order, the time it has seen pass (advanced by the PC's waits), and status frames
+// answered instead of the computed ones, one per status read, first first.
+struct TunerLog {
+  std::vector<TunerTransfer> transfers;
+  std::uint64_t clockMs = 0;
+  std::deque<StatusBytes> scriptedStatus;
+};
+
+// The tuner itself is a plain value of fixed-width fields: what is on the air, its registers
+// and where it is in decoding the lines. Copied byte for byte, it is what PCs that share the
+// tuner share.
 class Tuner {
  public:
   static constexpr std::uint8_t kEnableLine = 0x01;
@@ -48,33 +53,27 @@ class Tuner {
   static constexpr std::uint8_t kStatusAddress = 0x2A;
 
   // An absent tuner leaves the data-in line at its idle level and decodes nothing.
-  enum class Presence { Present, AbsentHigh, AbsentLow };
+  enum class Presence : std::int32_t { Present, AbsentHigh, AbsentLow };
   Presence presence = Presence::Present;
 
   // What is on the air: FM 93.50 MHz stereo, FM 98.90 MHz mono, AM 810 kHz.
-  std::vector<Station> stations = {{kFmBand, 9350, true}, {kFmBand, 9890, false}, {kAmBand, 810, false}};
+  StationList stations = {{kFmBand, 9350, true}, {kFmBand, 9890, false}, {kAmBand, 810, false}};
 
   // A slow counter: after each counting mode frame the status frame reports the indicator bit
   // set and a count not yet settled, until a divisor frame with the retry bits restarts it.
   bool slowCounter = false;
 
-  // Status frames answered instead of the computed ones, one per status read, first first.
-  std::deque<StatusBytes> scriptedStatus;
-
-  // The registers as last written (all zero at power-on), every transfer in order, and the
-  // time the tuner has seen pass (advanced by the PC's waits).
+  // The registers as last written (all zero at power-on).
   std::array<std::uint8_t, 4> divisorFrame{};
   std::array<std::uint8_t, 4> modeFrame{};
-  std::vector<TunerTransfer> transfers;
-  std::uint64_t clockMs = 0;
 
   // Transfers the tuner could not make sense of: each time DriveLines rejects one.
   std::uint32_t malformed = 0;
 
-  // The PC wrote the data register: the tuner sees its lines' new levels. Returns what a real
-  // tuner would reject (an incomplete address, an unknown one, a frame of the wrong length),
-  // or an empty string.
-  std::string DriveLines(std::uint8_t data);
+  // The PC wrote the data register: the tuner sees its lines' new levels; log is that PC's.
+  // Returns what a real tuner would reject (an incomplete address, an unknown one, a frame of
+  // the wrong length), or an empty string.
+  std::string DriveLines(std::uint8_t data, TunerLog& log);
 
   // The level of the data-in line.
   bool DataIn() const;
@@ -82,49 +81,38 @@ class Tuner {
   // The status frame the tuner would answer now, from its registers and the stations.
   StatusBytes ComputeStatus() const;
 
+  // What the registers tune to (frequency in the band's unit; 0 before the first tuning), and
+  // whether a carrier is received there and carries a stereo pilot.
+  struct Tuning {
+    RadioBand band;
+    std::int32_t frequency;
+    bool station;
+    bool stereo;
+  };
+  Tuning Tuned() const;
+
  private:
-  enum class Phase { Address, Write, Read, Ignore };
+  enum class Phase : std::int32_t { Address, Write, Read, Ignore };
 
   // Where the tuner is in decoding the lines: a plain value.
   struct Decoder {
     std::uint8_t lines = 0;
     Phase phase = Phase::Address;
     std::uint8_t addressShift = 0;
-    int addressBits = 0;
+    std::int32_t addressBits = 0;
     std::uint8_t address = 0;
     std::array<std::uint8_t, 4> written{};
-    int dataBits = 0;  // bits clocked since enable went high
+    std::int32_t dataBits = 0;  // bits clocked since enable went high
     StatusBytes answer{};
     bool dataIn = true;
     bool counterSettled = true;
   };
 
- public:
-  // What PCs that share the tuner share: what is on the air, the registers, the decoder's state
-  // and the count of malformed transfers, as a plain value that can be copied byte for byte.
-  // The transfers, the clock and the scripted status frames stay with each PC. Up to
-  // kSharedStations stations are shared.
-  static constexpr int kSharedStations = 32;
-  struct Shared {
-    Presence presence;
-    bool slowCounter;
-    int stationCount;
-    std::array<Station, kSharedStations> stations;
-    std::array<std::uint8_t, 4> divisorFrame;
-    std::array<std::uint8_t, 4> modeFrame;
-    std::uint32_t malformed;
-    Decoder decoder;
-  };
-  void SaveShared(Shared& shared) const;
-  void LoadShared(const Shared& shared);
-
- private:
-
-  std::string EnableRose();
-  std::string EnableFell();
+  std::string EnableRose(TunerLog& log);
+  std::string EnableFell(TunerLog& log);
   void ClockRose(bool dataOut, bool enable);
   void ClockFell(bool enable);
-  void Store(const std::array<std::uint8_t, 4>& bytes);
+  void Store(const std::array<std::uint8_t, 4>& bytes, TunerLog& log);
 
   Decoder decoder_;
 };

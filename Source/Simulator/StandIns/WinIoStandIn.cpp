@@ -4,12 +4,17 @@
 
 extern "C" unsigned char WINAPI InitializeWinIo(void) {
   const sim::StandInCall call;
-  return call.pc.InitializeWinIo() ? 1 : 0;
+  const bool initialized = call.pc.InitializeWinIo();
+  call.pc.RecordCall("InitializeWinIo() = %d", initialized ? 1 : 0);
+  if (sim::ProgramRecord* program = call.pc.ThisProgram()) program->portIo = initialized;
+  return initialized ? 1 : 0;
 }
 
 extern "C" void WINAPI ShutdownWinIo(void) {
   const sim::StandInCall call;
   call.pc.ShutdownWinIo();
+  call.pc.RecordCall("ShutdownWinIo()");
+  if (sim::ProgramRecord* program = call.pc.ThisProgram()) program->portIo = 0;
 }
 
 extern "C" unsigned char WINAPI GetPortVal(WORD port, DWORD* value, BYTE size) {

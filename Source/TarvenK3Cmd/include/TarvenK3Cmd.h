@@ -19,8 +19,8 @@
  *   tcx_GetMonitorBrightness(TCX_DAY_LEVEL or TCX_NIGHT_LEVEL).
  * Radio tuner. These need port I/O. tcx_OpenRadio, tcx_CloseRadio, tcx_IsOpenRadio;
  *   tcx_SetChannelRadio(band, frequency); tcx_GetChannelDetectState(band);
- *   tcx_GetFMStereoState. band: 0 = FM, any other value = AM. frequency: FM in 10 kHz units
- *   (93.5 MHz = 9350), AM in kHz (810 kHz = 810). */
+ *   tcx_GetFMStereoState. band: TCX_BAND_FM (0) or TCX_BAND_AM (any other value). frequency: FM
+ *   in 10 kHz units (93.5 MHz = 9350), AM in kHz (810 kHz = 810). */
 #ifndef TARVENK3CMD_H
 #define TARVENK3CMD_H
 
@@ -50,52 +50,6 @@ TCX_FUNCTIONS(TCX_DECLARATION)
 #define TCX_UNIT_OPEN_NAME "Global\\TarvenK3.UnitOpen"
 
 #ifdef __cplusplus
-}
-
-/* The functions as a C++ program holds them when it binds the DLL at run time, each with its
- * declared type, named as in the function list (entries.SetChannelRadio(0, 9350)). An entry is
- * null until it is bound. */
-struct TcxEntryPoints {
-#define TCX_ENTRY_POINT(name, result, kind, failure, bytes, parameters, arguments) \
-  decltype(&tcx_##name) name = nullptr;
-  TCX_FUNCTIONS(TCX_ENTRY_POINT)
-#undef TCX_ENTRY_POINT
-};
-
-/* The entry points of the library the program is linked with (through an import library). */
-inline TcxEntryPoints TcxLinkedEntryPoints() {
-  TcxEntryPoints entries;
-#define TCX_LINKED_ENTRY(name, result, kind, failure, bytes, parameters, arguments) entries.name = tcx_##name;
-  TCX_FUNCTIONS(TCX_LINKED_ENTRY)
-#undef TCX_LINKED_ENTRY
-  return entries;
-}
-
-/* One call of function through entries, by its place in the list: up to two numbers, or the
- * three-byte buffer, as its parameters take them. A byte result is widened without sign; a
- * function without a result gives 0. For programs that forward or replay calls. */
-inline int TcxInvoke(void(TCX_API* f)(void), const int*, unsigned char*) {
-  f();
-  return 0;
-}
-template <typename Result>
-int TcxInvoke(Result(TCX_API* f)(void), const int*, unsigned char*) { return f(); }
-template <typename Result>
-int TcxInvoke(Result(TCX_API* f)(int), const int* numbers, unsigned char*) { return f(numbers[0]); }
-template <typename Result>
-int TcxInvoke(Result(TCX_API* f)(int, int), const int* numbers, unsigned char*) { return f(numbers[0], numbers[1]); }
-template <typename Result>
-int TcxInvoke(Result(TCX_API* f)(unsigned char*), const int*, unsigned char* bytes) { return f(bytes); }
-
-inline int TcxCall(const TcxEntryPoints& entries, TcxFunction function, const int numbers[2], unsigned char* buffer) {
-  switch (function) {
-#define TCX_CALL_ENTRY(name, result, kind, failure, bytes, parameters, arguments) \
-  case TcxFunction::name:                                                     \
-    return TcxInvoke(entries.name, numbers, buffer);
-    TCX_FUNCTIONS(TCX_CALL_ENTRY)
-#undef TCX_CALL_ENTRY
-  }
-  return 0;
 }
 #endif
 

@@ -23,6 +23,12 @@
 #define TCX_DAY_LEVEL 1
 #define TCX_NIGHT_LEVEL 2
 
+/* The band argument of tcx_SetChannelRadio and tcx_GetChannelDetectState: TCX_BAND_FM, with the
+ * frequency in 10 kHz units (93.5 MHz = 9350), or TCX_BAND_AM (any value but TCX_BAND_FM), with
+ * the frequency in kHz (810 kHz = 810). */
+#define TCX_BAND_FM 0
+#define TCX_BAND_AM 1
+
 enum TcxResultKind {
   TCX_CODE,  /* int: tcx_OpenTARVEN's result bits */
   TCX_BYTE,  /* unsigned char: 1 for success or true, 0 for failure or false */
@@ -52,36 +58,5 @@ enum TcxResultKind {
 
 /* The exported name of a function: "_tcx_SetChannelRadio@8". */
 #define TCX_DECORATED_NAME(name, bytes) "_tcx_" #name "@" #bytes
-
-#ifdef __cplusplus
-/* For C++ programs that list, bind or forward the functions: each function's position in the
- * list, and its row as data. */
-enum class TcxFunction : unsigned {
-#define TCX_FUNCTION_ENUMERATOR(name, result, kind, failure, bytes, parameters, arguments) name,
-  TCX_FUNCTIONS(TCX_FUNCTION_ENUMERATOR)
-#undef TCX_FUNCTION_ENUMERATOR
-};
-
-struct TcxFunctionInfo {
-  const char* name;           /* "SetChannelRadio" */
-  const char* decoratedName;  /* "_tcx_SetChannelRadio@8" */
-  TcxResultKind kind;
-  int failure;
-  int argumentBytes;
-};
-
-constexpr TcxFunctionInfo kTcxFunctions[] = {
-#define TCX_FUNCTION_INFO(name, result, kind, failure, bytes, parameters, arguments) \
-  {#name, TCX_DECORATED_NAME(name, bytes), kind, failure, bytes},
-    TCX_FUNCTIONS(TCX_FUNCTION_INFO)
-#undef TCX_FUNCTION_INFO
-};
-
-constexpr unsigned kTcxFunctionCount = sizeof kTcxFunctions / sizeof kTcxFunctions[0];
-
-constexpr const TcxFunctionInfo& TcxInfo(TcxFunction function) {
-  return kTcxFunctions[static_cast<unsigned>(function)];
-}
-#endif
 
 #endif

@@ -1,7 +1,9 @@
 #!/bin/bash
 # PID 1 of the vm32 guest (installed as /sbin/tarven-init by build-image.sh; started with init=).
-#   tarven_mode=firstboot  (writable disk) install wine32:i386 offline, make the win32 prefix and the win64
-#                          (WoW64) prefix in which 64-bit programs start 32-bit ones, clean apt
+#   tarven_mode=firstboot  (writable disk) install wine32:i386 offline (or configure again the packages whose
+#                          32-bit postinst steps could not run where it was installed), make the win32 prefix
+#                          and, when the image asks for it, the win64 (WoW64) prefix in which 64-bit programs
+#                          start 32-bit ones; clean apt
 #   tarven_mode=run        (snapshot disk) mount the run's control share and the shared root, then run the
 #                          control share's run-manifest.sh
 # The host talks to it through the 9p share "tarvenctl" (mounted at /run/tarven-ctl): it holds the Wine helper
@@ -58,13 +60,20 @@ firstboot() {
     apt-get install -y --no-download $(cat /var/lib/tarven-vm32/i386-packages) 2>&1 | tail -n 5 \
         || { say "apt-get install of the i386 packages failed"; return 1; }
     [ -x /usr/lib/wine/wine ] || { say "no 32-bit wine loader after the install"; return 1; }
+    if [ -s /var/lib/tarven-vm32/reconfigure ]; then
+        say "configuring again: $(tr '\n' ' ' </var/lib/tarven-vm32/reconfigure)"
+        # shellcheck disable=SC2046
+        dpkg-reconfigure -fnoninteractive $(cat /var/lib/tarven-vm32/reconfigure) 2>&1 | tail -n 5 \
+            || { say "dpkg-reconfigure failed"; return 1; }
+    fi
     say "wine32 installed after $(cut -d' ' -f1 /proc/uptime)s"
 
     # shellcheck source=../../../tests/wine/wine-prefix.sh
     . "$CTL/wine-prefix.sh"
     start_xvfb 1024x768x24 /tmp/xvfb.log || say "warning: Xvfb did not start"
-    export WINEPREFIX=$PREFIX32 WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
-    timeout 900 wine wineboot --init 2>&1 | tail -n 5
+    wine_env "$PREFIX32" win32
+    export "${wine_env[@]}"
+    wine_prefix "$PREFIX32" timeout 900 wine 2>&1 | tail -n 5
     timeout 120 wineserver -w
     local ok=1
     [ -f "$PREFIX32/system.reg" ] || ok=0
@@ -76,18 +85,26 @@ firstboot() {
     say "win32 prefix ready at $PREFIX32 after $(cut -d' ' -f1 /proc/uptime)s"
 
     # A win64 prefix runs 64-bit programs and, through WoW64, the 32-bit programs they start.
-    export WINEPREFIX=$PREFIX64 WINEARCH=win64
-    timeout 900 /usr/lib/wine/wine64 wineboot --init 2>&1 | tail -n 5
-    timeout 120 wineserver -w
-    [ -d "$PREFIX64/drive_c/windows/syswow64" ] || { say "no win64 prefix at $PREFIX64"; ok=0; }
-    timeout 60 wineserver -k; timeout 60 wineserver -w
+    case " $(cat /var/lib/tarven-vm32/prefixes 2>/dev/null || echo win32 win64) " in
+        *" win64 "*) make_win64_prefix || return 1 ;;
+    esac
     kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null
-    [ $ok = 1 ] || return 1
-    say "win64 prefix ready at $PREFIX64 after $(cut -d' ' -f1 /proc/uptime)s"
 
     apt-get clean
     rm -rf /var/lib/apt/lists/* /var/cache/apt/*.bin /tmp/* /root/.cache
     echo ok >"$CTL/firstboot.ok"
+}
+
+make_win64_prefix() {
+    local ok=1
+    wine_env "$PREFIX64" win64
+    export "${wine_env[@]}"
+    wine_prefix "$PREFIX64" timeout 900 /usr/lib/wine/wine64 2>&1 | tail -n 5
+    timeout 120 wineserver -w
+    [ -d "$PREFIX64/drive_c/windows/syswow64" ] || { say "no win64 prefix at $PREFIX64"; ok=0; }
+    timeout 60 wineserver -k; timeout 60 wineserver -w
+    [ $ok = 1 ] || return 1
+    say "win64 prefix ready at $PREFIX64 after $(cut -d' ' -f1 /proc/uptime)s"
 }
 
 case "$mode" in

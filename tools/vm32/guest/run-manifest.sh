@@ -21,9 +21,10 @@ now() { date +%s.%N; }
 since() { awk -v a="$1" -v b="$(now)" 'BEGIN { printf "%.1f", b - a }'; }
 
 [ -n "${WINEPREFIX64:-}" ] && export WINEPREFIX64
-export WINEPREFIX WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml=" TARVEN_WIN32=1
 # shellcheck source=../../../tests/wine/wine-prefix.sh
 . "$(dirname "${BASH_SOURCE[0]}")/wine-prefix.sh"
+wine_env "$WINEPREFIX" win32
+export "${wine_env[@]}" TARVEN_WIN32=1
 xvfb_pid=
 TPGID=
 cleanup() {
@@ -46,7 +47,7 @@ echo "$xvfb_pid" >"$VM32_STATE/xvfb.pid"
 t0=$(now)
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     say "making the win32 prefix $WINEPREFIX"
-    timeout 600 wineboot --init >"$VM32_STATE/wineboot.log" 2>&1
+    wine_prefix "$WINEPREFIX" timeout 600 wine >"$VM32_STATE/wineboot.log" 2>&1
     timeout 120 wineserver -w
     if [ ! -f "$WINEPREFIX/system.reg" ] || [ -d "$WINEPREFIX/drive_c/windows/syswow64" ]; then
         say "cannot make a win32 prefix:"; tail -n 20 "$VM32_STATE/wineboot.log"

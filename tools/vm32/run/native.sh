@@ -18,13 +18,15 @@ native_32bit() {
 }
 
 # run_native: runs the manifest with the runner staged in $WORK/native (also its state folder), the
-# prefix RESULTS/.wine32, the results straight into RESULTS. Returns 0 when every test ran, 10 when no
+# prefix RESULTS/.wine32 (and RESULTS/.wine64 for the tests that use a win64 one: Wine makes it on first use),
+# the results straight into RESULTS. Returns 0 when every test ran, 10 when no
 # win32 prefix could be made; exits 4 when the runner failed otherwise, 5 past the run's time limit.
 run_native() {
     local dir="$WORK/native" rc=0
     stage_runner "$dir"
     setsid env VM32_MODE=native VM32_MANIFEST="$MANIFEST" VM32_RESULTS="$RESULTS" VM32_STATE="$dir" \
-        VM32_TEST_TIMEOUT="$TEST_TIMEOUT" WINEPREFIX="$RESULTS/.wine32" bash "$dir/run-manifest.sh" </dev/null &
+        VM32_TEST_TIMEOUT="$TEST_TIMEOUT" WINEPREFIX="$RESULTS/.wine32" WINEPREFIX64="$RESULTS/.wine64" \
+        bash "$dir/run-manifest.sh" </dev/null &
     RUNNER_PID=$!
     while kill -0 "$RUNNER_PID" 2>/dev/null; do
         if [ "$(elapsed)" -ge "$RUN_TIMEOUT" ]; then
