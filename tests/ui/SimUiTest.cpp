@@ -35,7 +35,14 @@ void SetRow(const char* key, const std::wstring& value) {
     const HWND label = GetDlgItem(window->Window(), id);
     ASSERT_TRUE(label) << "no row " << key;
     if (Narrow(window->Text(label)) != key) continue;
-    SendMessageW(GetDlgItem(window->Window(), id + 1), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(value.c_str()));
+    // Typed as a person types it: the window keeps a typed field until Set. A refresh may
+    // rewrite the field before the first key lands, so it is typed again until it reads right.
+    const HWND field = GetDlgItem(window->Window(), id + 1);
+    for (int attempt = 0; attempt < 5; ++attempt) {
+      SendMessageW(field, EM_SETSEL, 0, -1);
+      for (wchar_t c : value) SendMessageW(field, WM_CHAR, c, 0);
+      if (window->Text(field) == value) break;
+    }
     SendMessageW(GetDlgItem(window->Window(), id + 2), BM_CLICK, 0, 0);
     return;
   }

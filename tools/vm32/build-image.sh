@@ -96,13 +96,12 @@ fi
 if [ -f "$DIR/ready" ]; then say "cached image (built meanwhile): $DIR"; exit 0; fi
 
 # ---- space ----
-avail_kb=$(df -Pk "$BASE" | awk 'NR==2 {print $4}')
-[ "${avail_kb:-0}" -ge $((6 * 1024 * 1024)) ] || die "need 6 GiB free under $BASE, have $((avail_kb / 1024)) MiB"
+need_free_gib "$BASE" 8
 
 # ---- mirror ----
 MIRROR=${TARVEN_VM32_MIRROR:-$(debian_mirror)}
 say "mirror: $MIRROR"
-timeout 30 wget -q -O /dev/null "$MIRROR/dists/$SUITE/Release" || die "cannot reach the Debian mirror $MIRROR"
+check_mirror "$MIRROR" "$SUITE"
 
 # ---- build folder, cleaned on any exit ----
 BUILD="$BASE/$HASH.build"
@@ -207,7 +206,9 @@ cp "$INITRD" "$BUILD/initrd.img"
 say "kernel $(basename "$VMLINUZ"), initrd $(du -h "$BUILD/initrd.img" | cut -f1)"
 
 used_mb=$(du -smx "$ROOT" | cut -f1)
-size_mb=$(( used_mb + used_mb / 2 + 1536 ))
+# room for the first boot: wine32 and two prefixes, the WoW64 one over 1 GiB; a sparse file, so
+# the room costs the host nothing until it is written
+size_mb=$(( used_mb + used_mb / 2 + 5632 ))
 say "mkfs.ext4 -d (${used_mb} MiB used, image ${size_mb} MiB) ($(elapsed))"
 mkfs.ext4 -q -F -L tarvenroot -d "$ROOT" "$BUILD/rootfs.ext4" "${size_mb}M" >>"$LOG" 2>&1 || die "mkfs.ext4 -d failed"
 rm -rf --one-file-system "$ROOT"

@@ -1,5 +1,6 @@
 # Sourced by the scripts that make Debian roots for running Windows programs (tools/vm32/build-image.sh,
-# tools/wine10/build-root.sh): the host's tools, the mirror and the settings of a new root.
+# tools/wine10/build-root.sh): the host's tools, the free space, the mirror
+# and the settings of a new root.
 # The caller defines say() and die() and sources tools/apt-retry.sh first.
 
 # host_tools CMD:PACKAGE...: installs with apt-get the package of each command that is missing.
@@ -15,6 +16,18 @@ host_tools() {
     apt_retry timeout 300 apt-get update -qq || say "apt-get update failed; trying the install with the indexes that arrived"
     apt_retry timeout 900 apt-get install -y -qq --no-install-recommends "${need[@]}" >&2 \
         || die "cannot install host packages: ${need[*]}"
+}
+
+# need_free_gib DIR GIB: dies unless DIR's file system has GIB GiB free.
+need_free_gib() {
+    local kb
+    kb=$(df -Pk "$1" | awk 'NR==2 {print $4}')
+    [ "${kb:-0}" -ge $(($2 * 1024 * 1024)) ] || die "need $2 GiB free under $1, have $((${kb:-0} / 1024)) MiB"
+}
+
+# check_mirror MIRROR SUITE: dies unless MIRROR serves SUITE.
+check_mirror() {
+    timeout 30 wget -q -O /dev/null "$1/dists/$2/Release" || die "cannot reach the Debian mirror $1"
 }
 
 # debian_mirror: prints the Debian mirror the host's apt uses (deb.debian.org when it names none).

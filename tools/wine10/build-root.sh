@@ -82,11 +82,10 @@ make_prefix() {
 }
 
 if [ ! -f "$DIR/ready" ]; then
-    avail_kb=$(df -Pk "$BASE" | awk 'NR==2 {print $4}')
-    [ "${avail_kb:-0}" -ge $((4 * 1024 * 1024)) ] || die "need 4 GiB free under $BASE, have $((avail_kb / 1024)) MiB"
+    need_free_gib "$BASE" 4
     MIRROR=${TARVEN_WINE10_MIRROR:-$(debian_mirror)}
     say "debootstrap $SUITE (minbase, amd64) from $MIRROR ... [log: $LOG]"
-    timeout 30 wget -q -O /dev/null "$MIRROR/dists/$SUITE/Release" || die "cannot reach the Debian mirror $MIRROR"
+    check_mirror "$MIRROR" "$SUITE"
     BUILD="$DIR.build"
     # each try starts from an empty folder: a debootstrap cut short leaves a half-made root behind
     debootstrap_fresh() {

@@ -112,10 +112,11 @@ void Refresh() {
   SetText(kIdPcText, PcText());
   CheckDlgButton(window, kIdUnitConnected, Value("unit") == "present" ? BST_CHECKED : BST_UNCHECKED);
   CheckDlgButton(window, kIdPortAccess, Value("port_access") == "granted" ? BST_CHECKED : BST_UNCHECKED);
-  HWND focused = GetFocus();
+  // A field the user has typed in (its modify flag) keeps its text until its Set is pressed: a
+  // press moves the focus to the button, so the focus alone does not say what the user typed.
   for (std::size_t row = 0; row < rows.size(); ++row) {
     const int id = kIdSettingBase + 3 * static_cast<int>(row) + 1;
-    if (GetDlgItem(window, id) != focused) SetText(id, Wide(Value(sim::KeyOf(*rows[row]))));
+    if (!SendDlgItemMessageW(window, id, EM_GETMODIFY, 0, 0)) SetText(id, Wide(Value(sim::KeyOf(*rows[row]))));
   }
   ShowLog();
   InvalidateRect(GetDlgItem(window, kIdPicture), nullptr, FALSE);
@@ -159,8 +160,12 @@ void Command(int id) {
     Change(IsDlgButtonChecked(window, id) == BST_CHECKED ? "port_access=granted" : "port_access=denied");
   else if (id >= kIdSettingBase && (id - kIdSettingBase) % 3 == 2) {
     const std::size_t row = static_cast<std::size_t>(id - kIdSettingBase) / 3;
-    if (row < rows.size())
-      Change(sim::KeyOf(*rows[row]) + "=" + Narrow(TextOf(GetDlgItem(window, id - 1))));
+    if (row >= rows.size()) return;
+    // The typed value is applied, and the field follows the PC again (its old value if refused).
+    HWND field = GetDlgItem(window, id - 1);
+    const std::string value = Narrow(TextOf(field));
+    SendMessageW(field, EM_SETMODIFY, FALSE, 0);
+    Change(sim::KeyOf(*rows[row]) + "=" + value);
   }
 }
 

@@ -71,22 +71,10 @@ firstboot() {
     # shellcheck source=../../../tests/wine/wine-prefix.sh
     . "$CTL/wine-prefix.sh"
     start_xvfb 1024x768x24 /tmp/xvfb.log || say "warning: Xvfb did not start"
-    wine_env "$PREFIX32" win32
-    export "${wine_env[@]}"
-    wine_prefix "$PREFIX32" timeout 900 wine 2>&1 | tail -n 5
-    timeout 120 wineserver -w
-    local ok=1
-    [ -f "$PREFIX32/system.reg" ] || ok=0
-    [ -d "$PREFIX32/drive_c/windows/syswow64" ] && { say "prefix is not a win32 prefix"; ok=0; }
-    out=$(timeout 120 wine cmd /c echo prefix-ok 2>&1 | tr -d '\r')
-    echo "$out" | grep -q prefix-ok || { say "wine cmd in the new prefix failed: $out"; ok=0; }
-    timeout 60 wineserver -k; timeout 60 wineserver -w
-    [ $ok = 1 ] || return 1
-    say "win32 prefix ready at $PREFIX32 after $(cut -d' ' -f1 /proc/uptime)s"
-
+    make_prefix "$PREFIX32" win32 wine || return 1
     # A win64 prefix runs 64-bit programs and, through WoW64, the 32-bit programs they start.
     case " $(cat /var/lib/tarven-vm32/prefixes 2>/dev/null || echo win32 win64) " in
-        *" win64 "*) make_win64_prefix || return 1 ;;
+        *" win64 "*) make_prefix "$PREFIX64" win64 /usr/lib/wine/wine64 || return 1 ;;
     esac
     kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null
 
@@ -95,16 +83,31 @@ firstboot() {
     echo ok >"$CTL/firstboot.ok"
 }
 
-make_win64_prefix() {
-    local ok=1
-    wine_env "$PREFIX64" win64
+# make_prefix PREFIX win32|win64 LOADER: makes the prefix with LOADER and checks it whole. Wine cut
+# short (a full disk) says nothing on its exit code, and leaves a prefix that starts 64-bit programs
+# but no 32-bit one needing more than kernel32; so a 32-bit cmd must start from the command line,
+# and the disk must keep room for the runs.
+make_prefix() {
+    local prefix=$1 arch=$2 loader=$3 ok=1 out cmd32=cmd free_mb
+    wine_env "$prefix" "$arch"
     export "${wine_env[@]}"
-    wine_prefix "$PREFIX64" timeout 900 /usr/lib/wine/wine64 2>&1 | tail -n 5
+    wine_prefix "$prefix" timeout 900 "$loader" 2>&1 | tail -n 5
     timeout 120 wineserver -w
-    [ -d "$PREFIX64/drive_c/windows/syswow64" ] || { say "no win64 prefix at $PREFIX64"; ok=0; }
+    [ -f "$prefix/system.reg" ] || { say "$arch prefix: no system.reg"; ok=0; }
+    if [ "$arch" = win64 ]; then
+        cmd32='C:\windows\syswow64\cmd.exe'
+        [ -f "$prefix/drive_c/windows/syswow64/sechost.dll" ] || { say "$arch prefix: syswow64 incomplete"; ok=0; }
+    else
+        [ -d "$prefix/drive_c/windows/syswow64" ] && { say "$arch prefix: not a win32 prefix"; ok=0; }
+    fi
+    out=$(timeout 120 "$loader" "$cmd32" /c echo prefix-ok 2>&1 | tr -d '\r')
+    echo "$out" | grep -q prefix-ok || { say "$arch prefix: a 32-bit cmd did not start: $out"; ok=0; }
     timeout 60 wineserver -k; timeout 60 wineserver -w
+    free_mb=$(df -Pm / | awk 'NR==2 {print $4}')
+    say "disk: $free_mb MiB free"
+    [ "${free_mb:-0}" -ge 512 ] || { say "less than 512 MiB left on the disk"; ok=0; }
     [ $ok = 1 ] || return 1
-    say "win64 prefix ready at $PREFIX64 after $(cut -d' ' -f1 /proc/uptime)s"
+    say "$arch prefix ready at $prefix after $(cut -d' ' -f1 /proc/uptime)s"
 }
 
 case "$mode" in

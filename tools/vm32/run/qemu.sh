@@ -23,6 +23,7 @@ vm_image() {
 boot_vm() {
     local ctl=$1
     CONSOLE="$WORK/console.log"
+    : >"$CONSOLE"  # there before the background qemu opens it, for the progress reader
     T0=$(date +%s)
     qemu-system-x86_64 -cpu max,-smap -smp 2 -m 3G -nic none -nographic -no-reboot \
         -kernel "$IMG/vmlinuz" -initrd "$IMG/initrd.img" \
