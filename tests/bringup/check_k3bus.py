@@ -14,6 +14,8 @@ sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 from checks import check, summary  # noqa: E402
 
 TOOLS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools")
+sys.path.insert(0, os.path.join(TOOLS, "k3bus"))
+import capture  # noqa: E402  k3bus's reader of captures, which the captures below are made from
 ENABLE, DATA_OUT, CLOCK = 1, 2, 4  # bits of a sample, as write_sr lays them out
 NAMES = ["enable", "data_out", "clock", "data_in"]
 
@@ -25,18 +27,13 @@ BENCH = FM_TUNE + ["2A"] + FM_COUNT * 4 + AM_TUNE + AM_COUNT * 4
 
 
 def read_vcd(path):
-    """The simulator's VCD as [(time in us, sample)], one entry per time step that changes."""
-    text = open(path).read()
-    ids = dict(re.findall(r"\$var wire 1 (\S) (\S+) \$end", text))
-    changes, time, value = [], 0, 0
-    for token in text.partition("$enddefinitions $end")[2].split():
-        if token[0] == "#":
-            changes.append((time, value))
-            time = int(token[1:])
-        elif token[1:] in ids and ids[token[1:]] in NAMES:
-            bit = 1 << NAMES.index(ids[token[1:]])
-            value = value | bit if token[0] == "1" else value & ~bit
-    return [c for i, c in enumerate(changes) if i == 0 or c[1] != changes[i - 1][1]] + [(time, value)]
+    """The simulator's VCD as [(time in us, sample)], read by k3bus's own reader: one entry per
+    change, and the end."""
+    wave = capture.read(path, capture.LINES)
+    us = wave.seconds_per_tick * 1e6
+    bits = [1 << NAMES.index(line) for line in capture.LINES]  # as write_sr lays them out
+    samples = [(tick * us, sum(b for b, level in zip(bits, levels) if level)) for tick, *levels in wave.changes]
+    return samples + [(wave.end * us, samples[-1][1])]
 
 
 def edit(wave, start, end, change):
