@@ -10,6 +10,9 @@
 #include <utility>
 #include <vector>
 
+// A window's text as a test compares it: the controls show only ASCII.
+inline std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
 struct PressOutcome {
   bool finished = false;  // the press ran to its end in the time allowed
   std::wstring report;    // the text of the message box it put up (closed again); empty if none

@@ -44,8 +44,6 @@ constexpr const wchar_t* GetChannelDetectState = L"Command16";
 constexpr wchar_t kLibrary[] = L"TarvenK3Cmd.dll";
 constexpr char kAcceptedRange[] = "-2147483648 to 2147483647";
 
-std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
-
 std::wstring ClassName(HWND window) {
   wchar_t name[256] = {};
   GetClassNameW(window, name, 256);

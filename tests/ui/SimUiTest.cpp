@@ -25,8 +25,6 @@ std::wstring simProgram, simFolder, screenshot;
 std::unique_ptr<RemotePanel> window;
 TcxEntryPoints library;
 
-std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
-
 std::string Shown(int id) { return Narrow(window->Text(GetDlgItem(window->Window(), id))); }
 
 // The row of a setting: its Set button pressed with value in its field.

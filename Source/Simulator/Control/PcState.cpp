@@ -42,17 +42,6 @@ std::string Quoted(const std::string& text) {
 
 const char* BandName(RadioBand band) { return band == kFmBand ? "FM" : "AM"; }
 
-std::string RadioText(const PcState& s) {
-  if (!s.radioOn) return "off";
-  return std::string("on, ") + BandName(s.tuning.band) + " " + FrequencyText(s.tuning.band, s.tuning.frequency) +
-         (s.tuning.station ? ", station" : ", no station") + (s.tuning.stereo ? ", stereo" : "");
-}
-
-std::string ProgramText(const ProgramRecord& p) {
-  return std::string(p.name) + " (pid " + std::to_string(p.pid) + "): " + std::to_string(p.openHandles) +
-         " unit handle" + (p.openHandles == 1 ? "" : "s") + (p.portIo ? ", port I/O" : "");
-}
-
 }  // namespace
 
 PcState StateOf(const SimulatedPc& pc) {
@@ -72,6 +61,21 @@ PcState StateOf(const SimulatedPc& pc) {
   }
   state.unitLockHeld = UnitLockHeld();
   return state;
+}
+
+std::string TunedText(const Tuner::Tuning& tuning) {
+  return std::string(BandName(tuning.band)) + " " + FrequencyText(tuning.band, tuning.frequency);
+}
+
+std::string RadioText(const PcState& s) {
+  if (!s.radioOn) return "off";
+  return "on, " + TunedText(s.tuning) + (s.tuning.station ? ", station" : ", no station") +
+         (s.tuning.stereo ? ", stereo" : "");
+}
+
+std::string ProgramText(const ProgramRecord& p) {
+  return std::string(p.name) + " (pid " + std::to_string(p.pid) + "): " + std::to_string(p.openHandles) +
+         " unit handle" + (p.openHandles == 1 ? "" : "s") + (p.portIo ? ", port I/O" : "");
 }
 
 std::string FrequencyText(RadioBand band, int frequency) {

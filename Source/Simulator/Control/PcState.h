@@ -31,6 +31,12 @@ PcState StateOf(const SimulatedPc& pc);
 
 // "93.50 MHz", "810 kHz": a frequency in its band's unit as k3ctl prints it; 0: "not tuned".
 std::string FrequencyText(RadioBand band, int frequency);
+// "FM 93.50 MHz", "AM 810 kHz": the band and frequency tuned.
+std::string TunedText(const Tuner::Tuning& tuning);
+// "off", or "on, FM 93.50 MHz, station, stereo": the radio as the programs left it.
+std::string RadioText(const PcState& state);
+// "app.exe (pid 12): 1 unit handle, port I/O": a program that uses the PC.
+std::string ProgramText(const ProgramRecord& program);
 // "14:03:05.120": a call's time of day.
 std::string TimeOfDay(std::uint64_t atMs);
 

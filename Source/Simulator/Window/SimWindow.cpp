@@ -62,14 +62,7 @@ std::wstring MonitorText() {
               Value("devinfo") + ", status reads " + Value("devstatus"));
 }
 
-std::wstring RadioText() {
-  std::string text = "radio: ";
-  if (!shown.radioOn) return Wide(text + "off; tuner " + Value("tuner"));
-  return Wide(text + "on, " + (shown.tuning.band == sim::kFmBand ? "FM " : "AM ") +
-              sim::FrequencyText(shown.tuning.band, shown.tuning.frequency) +
-              (shown.tuning.station ? ", station" : ", no station") + (shown.tuning.stereo ? ", stereo" : "") +
-              "; tuner " + Value("tuner"));
-}
+std::wstring RadioText() { return Wide("radio: " + sim::RadioText(shown) + "; tuner " + Value("tuner")); }
 
 std::wstring PcText() {
   std::string text = "port access " + Value("port_access") + "; unit handles open: " +
@@ -77,8 +70,7 @@ std::wstring PcText() {
   if (shown.unitLockHeld && !shown.calls.empty()) text += std::string(" (by ") + shown.calls.back().program + ")";
   if (shown.programs.empty()) text += "\r\nno program uses the unit";
   for (const sim::ProgramRecord& p : shown.programs)
-    text += "\r\n" + std::string(p.name) + " (pid " + std::to_string(p.pid) + "): " + std::to_string(p.openHandles) +
-            " unit handle" + (p.openHandles == 1 ? "" : "s") + (p.portIo ? ", port I/O" : "");
+    text += "\r\n" + sim::ProgramText(p);
   return Wide(text);
 }
 

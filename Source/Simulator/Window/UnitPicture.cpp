@@ -82,9 +82,7 @@ void Lamp(HDC dc, int x, int y, const wchar_t* name, bool on) {
 // The radio's display: band and frequency while it is on, with its station and stereo lamps.
 void Radio(HDC dc, int x, int y, const sim::PcState& s) {
   Fill(dc, {x, y, x + 200, y + 26}, RGB(20, 30, 20));
-  const std::wstring shown = s.radioOn ? Wide(std::string(s.tuning.band == sim::kFmBand ? "FM " : "AM ") +
-                                              sim::FrequencyText(s.tuning.band, s.tuning.frequency))
-                                       : L"radio off";
+  const std::wstring shown = s.radioOn ? Wide(sim::TunedText(s.tuning)) : L"radio off";
   Text(dc, x + 8, y + 5, shown, kDisplayText);
   Lamp(dc, x + 212, y + 1, L"station", s.radioOn && s.tuning.station);
   Lamp(dc, x + 290, y + 1, L"stereo", s.radioOn && s.tuning.stereo);
